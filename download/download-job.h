@@ -1,0 +1,50 @@
+#pragma once
+
+#include <memory>
+
+namespace app {
+class Window;
+}
+
+namespace download {
+
+// What a finished job counted, for the console's exit status and the
+// end-of-job entry.
+struct JobSummary {
+    bool ranToEnd = false;   // the end-of-job step ran (not stopped)
+    int albumsDone = 0;
+    int albumsFailed = 0;
+    int photosSaved = 0;
+    int photosSkipped = 0;   // skipped as recorded
+    int photosFailed = 0;
+};
+
+// The download job behind 按钮_下载选中 and the pause / continue / stop
+// buttons. start(), pause(), resume() and stop() are the click handlers and
+// run on the window's thread; the worker is a thread of its own. The
+// destructor stops and joins the worker, so nothing touches the window
+// after the job is gone.
+class DownloadJob {
+public:
+    explicit DownloadJob(app::Window& window);
+    ~DownloadJob();
+    DownloadJob(DownloadJob const&) = delete;
+    DownloadJob& operator=(DownloadJob const&) = delete;
+
+    void start();
+    void pause();
+    void resume();
+    void stop();
+
+    [[nodiscard]] bool isRunning() const;
+    // Waits until the worker has ended (after its final message box).
+    void join();
+    // The counts of the last job; complete once it has ended.
+    [[nodiscard]] JobSummary summary() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace download
