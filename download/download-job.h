@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace app {
 class Window;
@@ -19,6 +21,13 @@ struct JobSummary {
     int photosFailed = 0;
 };
 
+// Values a front end may impose on the next job instead of the settings
+// file's (the console's --record / --no-record and --from / --to).
+struct JobOverrides {
+    std::optional<std::string> recordSetting;      // "1" or "0"
+    std::optional<std::string> dateWindowSetting;  // "1": the date pickers bound the photos
+};
+
 // The download job behind 按钮_下载选中 and the pause / continue / stop
 // buttons. start(), pause(), resume() and stop() are the click handlers and
 // run on the window's thread; the worker is a thread of its own. The
@@ -30,6 +39,9 @@ public:
     ~DownloadJob();
     DownloadJob(DownloadJob const&) = delete;
     DownloadJob& operator=(DownloadJob const&) = delete;
+
+    // Window thread, before start(); kept for later jobs until replaced.
+    void setOverrides(JobOverrides const& overrides);
 
     void start();
     void pause();
