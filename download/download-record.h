@@ -26,8 +26,13 @@ public:
     // Durable when it returns.
     void add(std::string const& photoId);
     void close();
+    // True between a successful open() and close().
+    [[nodiscard]] bool isOpen() const;
 
-    // The file name for an owner key, made safe: never outside the folder.
+    // The file for an owner key, made safe: never outside the folder. "/",
+    // "%", "~" and control bytes are percent-encoded; a name too long for the
+    // file system keeps its start and gets "~" and a hash of the whole key.
+    // The empty key gives ".edb".
     [[nodiscard]] std::string pathFor(std::string const& ownerKey) const;
 
 private:
