@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,14 +43,18 @@ public:
 
     // Window thread, before start(); kept for later jobs until replaced.
     void setOverrides(JobOverrides const& overrides);
+    // The wait after a page that could not be read (2 s); tests shorten it.
+    void setRetryWait(std::chrono::milliseconds wait);
 
     void start();
     void pause();
     void resume();
     void stop();
 
+    // From start() until the job's end step puts the buttons idle, or a stop.
     [[nodiscard]] bool isRunning() const;
-    // Waits until the worker has ended (after its final message box).
+    // Waits until every worker has ended (after its final message box).
+    // Window thread only.
     void join();
     // The counts of the last job; complete once it has ended.
     [[nodiscard]] JobSummary summary() const;
