@@ -272,6 +272,10 @@ std::optional<std::string> ProfileUpdate(std::string_view text, std::string_view
 {
     if (!storable(section, key, value))
         return std::nullopt;
+    // Spaces at either end could not be read back; storing them would only
+    // make each rewrite grow the line.
+    auto const first = skipBlanks(value, 0, value.size());
+    value = value.substr(first, dropBlanks(value, first, value.size()) - first);
     auto const lines = splitLines(text);
     auto const eol = lineEnding(text);
     std::string result;
@@ -310,7 +314,7 @@ std::optional<std::string> ProfileUpdate(std::string_view text, std::string_view
             last = i;
     auto const& anchor = lines[last];
     result.append(text.substr(0, anchor.next));
-    if (anchor.next == anchor.end) {
+    if (text[anchor.next - 1] != '\n') {
         // The anchor is the file's last line and has no line ending.
         result.append(eol).append(key).append("=").append(value);
     } else {

@@ -50,7 +50,8 @@ inline constexpr std::size_t MaxProfileValueBytes = 10240;
 // The value, or nullopt when the section or key is missing.
 std::optional<std::string> ProfileLookup(std::string_view text, std::string_view section, std::string_view key);
 
-// The text with the key set to `value`; every other line byte for byte.
+// The text with the key set to `value` (spaces at its ends dropped, as the
+// format cannot hold them); every other line byte for byte.
 // Missing keys go after the last key line of their section, missing sections
 // at the end. New lines end as the text's first line does ("\n" when none).
 // Nullopt when the names or the value cannot be stored: a line break or zero
