@@ -21,11 +21,15 @@ public:
              bool global = true, bool quotePlaceholder = false);
 
     [[nodiscard]] int MatchCount() const;
-    // Empty for numbers out of range, including 0.
+    // 1-based; empty for numbers out of range (including 0) and for a group
+    // that took no part in the match.
     [[nodiscard]] std::string MatchText(int match) const;
     [[nodiscard]] std::string SubMatchText(int match, int group) const;
     [[nodiscard]] int SubMatchCount() const;
     [[nodiscard]] std::string PatternText() const;
+    // The subject of the last run with its matches (all of them after a
+    // global run, else the first) replaced; "$&", "$1".."$99" and "$$" in
+    // the replacement stand for the match, a group and a dollar.
     [[nodiscard]] std::string ReplaceAll(std::string_view replacement) const;
 
 private:
