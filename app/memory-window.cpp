@@ -57,6 +57,13 @@ void MemoryWindow::setVisible(std::string_view control, bool visible)
     record("visible", std::string(control), visible ? "1" : "0");
 }
 
+void MemoryWindow::setEnabled(std::string_view control, bool enabled)
+{
+    std::lock_guard lock(m_mutex);
+    m_enabled.insert_or_assign(std::string(control), enabled);
+    record("enabled", std::string(control), enabled ? "1" : "0");
+}
+
 int MemoryWindow::progressPosition(std::string_view control)
 {
     std::lock_guard lock(m_mutex);
@@ -223,6 +230,12 @@ bool MemoryWindow::isVisible(std::string const& control) const
 {
     std::lock_guard lock(m_mutex);
     return valueOr(m_visible, control, true);
+}
+
+bool MemoryWindow::isEnabled(std::string const& control) const
+{
+    std::lock_guard lock(m_mutex);
+    return valueOr(m_enabled, control, true);
 }
 
 int MemoryWindow::columnWidth(int column) const

@@ -18,7 +18,7 @@ class MemoryWindow : public Window {
 public:
     // One visible effect, in the order made.
     struct Effect {
-        std::string kind;     // "text", "checked", "visible", "position", "maximum", "log", "message", "rows", "width", "select"
+        std::string kind;     // "text", "checked", "visible", "position", "maximum", "log", "message", "rows", "width", "select", "enabled"
         std::string control;  // design name; for list effects the row/column as text
         std::string value;
         bool operator==(Effect const&) const = default;
@@ -35,6 +35,7 @@ public:
     bool isChecked(std::string_view control) override;
     void setChecked(std::string_view control, bool checked) override;
     void setVisible(std::string_view control, bool visible) override;
+    void setEnabled(std::string_view control, bool enabled) override;
     int progressPosition(std::string_view control) override;
     int progressMaximum(std::string_view control) override;
     void setProgressPosition(std::string_view control, int position) override;
@@ -60,6 +61,7 @@ public:
     [[nodiscard]] std::string log() const;  // the whole operation log
     [[nodiscard]] std::vector<std::string> messages() const;
     [[nodiscard]] bool isVisible(std::string const& control) const;  // never written: true
+    [[nodiscard]] bool isEnabled(std::string const& control) const;  // never written: true
     [[nodiscard]] int columnWidth(int column) const;                 // never written: -1
     [[nodiscard]] std::vector<Row> rows() const;
     [[nodiscard]] std::vector<net::Bytes> coverImages() const;
@@ -75,6 +77,7 @@ private:
     std::map<std::string, std::string, std::less<>> m_texts;
     std::map<std::string, bool, std::less<>> m_checked;
     std::map<std::string, bool, std::less<>> m_visible;
+    std::map<std::string, bool, std::less<>> m_enabled;
     std::map<std::string, int, std::less<>> m_positions;
     std::map<std::string, int, std::less<>> m_maxima;
     std::map<std::string, net::DateTime, std::less<>> m_dates;

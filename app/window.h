@@ -28,6 +28,8 @@ public:
     virtual void setChecked(std::string_view control, bool checked) = 0;
 
     virtual void setVisible(std::string_view control, bool visible) = 0;
+    // A disabled button cannot be pressed. The default does nothing.
+    virtual void setEnabled(std::string_view /*control*/, bool /*enabled*/) {}
 
     // Progress bar: a position beyond the maximum is shown as the maximum.
     virtual int progressPosition(std::string_view control) = 0;

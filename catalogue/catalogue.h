@@ -10,8 +10,9 @@ namespace catalogue {
 
 // The album tab's listing side: the get-albums click, its listing workers,
 // and the tick-all / invert / row-check handlers of the album list.
-// Handlers are called on the window's thread. The destructor stops nothing
-// (a listing cannot be stopped) but joins any running worker.
+// Handlers are called on the window's thread. One listing runs at a time:
+// while it runs, 按钮_获取相册封面 is disabled and a click is refused.
+// The destructor stops a running listing and joins its worker.
 class Catalogue {
 public:
     explicit Catalogue(app::Window& window);
@@ -19,14 +20,20 @@ public:
     Catalogue(Catalogue const&) = delete;
     Catalogue& operator=(Catalogue const&) = delete;
 
-    // Click of 按钮_获取相册封面. Returns true when a listing worker started.
+    // Click of 按钮_获取相册封面. Returns true when a listing worker started;
+    // false for an empty or refused address (after its message box) or while
+    // a listing runs.
     bool onGetAlbumsClick();
     void onTickAllClick();   // 选择框_全选
     void onInvertClick();    // 选择框_反选
     void onRowCheck(int row, int state);
 
     [[nodiscard]] bool isListing() const;
-    // Waits until the running listing worker (if any) has ended.
+    // Ends a running listing at its next step; it makes no further window
+    // call (closing the program, the console's Ctrl-C).
+    void stop();
+    // Waits until the running listing worker (if any) has ended. Not from
+    // the window's thread while a worker may call in.
     void join();
 
 private:

@@ -1,0 +1,188 @@
+#include "catalogue/album-listing.h"
+
+#include <algorithm>
+#include <climits>
+#include <optional>
+#include <string>
+
+#include "app/window.h"
+#include "catalogue/default-cover.h"
+#include "net/job-control.h"
+#include "net/matcher.h"
+#include "net/page-request.h"
+#include "net/plain-get.h"
+#include "net/text.h"
+
+namespace catalogue {
+
+namespace {
+
+constexpr char Progress[] = "进度条1";
+constexpr char PercentLabel[] = "标签_进度条比例";
+constexpr char StatusLabel[] = "标签_动态";
+constexpr char CoversBox[] = "选择框_有图";
+constexpr char Canvas[] = "画板1";
+
+constexpr int TitleColumn = 2;
+constexpr int CoverColumn = 3;
+constexpr int AddressColumn = 5;
+constexpr int CoverWidth = 100;
+
+// Page bodies are UTF-8; an empty text when the request failed.
+std::string fetchPage(std::string const& url, net::JobControl& control)
+{
+    net::PageRequestArgs args;
+    args.control = &control;
+    return net::Utf8ToText(net::PageRequest(url, args));
+}
+
+// The name fetch the get-albums click asks for, done here so the window
+// stays responsive; then the selection the download job will snapshot.
+std::optional<std::string> learnOwnerName(ListingRequest const& request, net::JobControl& control)
+{
+    bool const user = request.address.form == AddressForm::UserHomePage;
+    std::string const url =
+        user ? request.site.siteWebRoot + "/people/" + request.address.ownerKey : request.address.catalogueAddress;
+    std::string const page = fetchPage(url, control);
+    if (control.isStopped())
+        return std::nullopt;
+    std::string name = net::RemoveSpaces(user ? NameFromUserPage(page) : NameFromAlbumPage(page));
+    app::ProgramState::instance().setSelection({request.address.catalogueAddress, request.address.ownerKey, name});
+    return name;
+}
+
+void beginListing(app::Window& window)
+{
+    window.setProgressPosition(Progress, 0);
+    window.setText(PercentLabel, "0");
+    for (int column = 4; column <= 7; ++column)
+        window.setColumnWidth(column, 0);
+    window.setText(StatusLabel, "相册获取中，耐心等待...");
+    window.clearRows();
+}
+
+void stepProgress(app::Window& window)
+{
+    window.setProgressPosition(Progress, window.progressPosition(Progress) + 1);
+    window.setText(PercentLabel, PercentText(window.progressPosition(Progress), window.progressMaximum(Progress)));
+}
+
+void endListing(app::Window& window)
+{
+    window.setVisible(Canvas, false);
+    std::string const count = std::to_string(window.rowCount());
+    window.setText(StatusLabel, "相册列表获取完毕,共计" + count + "个");
+    window.appendLog("-----获取完毕,共计" + count + "个\r\n\r\n");
+}
+
+// The cover's picture bytes; the placeholder for an empty address or an
+// answer that cannot be a picture.
+net::Bytes coverPicture(std::string const& address, net::JobControl& control)
+{
+    if (address.empty())
+        return DefaultCoverPicture();
+    int status = 0;
+    net::Bytes picture = net::PlainGet(address, &status, &control);
+    if (status != 200 || picture.empty())
+        return DefaultCoverPicture();
+    return picture;
+}
+
+int appendAlbumRow(app::Window& window, std::string const& title, std::string const& address, int coverIndex)
+{
+    int const row = window.appendRow();
+    window.setCellText(row, 1, std::to_string(row + 1));
+    window.setCellText(row, TitleColumn, title);
+    if (coverIndex >= 0)
+        window.setCellImage(row, CoverColumn, coverIndex);
+    window.setCellText(row, AddressColumn, address);
+    window.setRowCheckState(row, 1);
+    return row;
+}
+
+}  // namespace
+
+std::string PercentText(int position, int maximum)
+{
+    if (maximum == 0)
+        return "0%";
+    double const percent = static_cast<double>(position) / static_cast<double>(maximum) * 100.0;
+    return std::to_string(static_cast<long long>(percent)) + "%";
+}
+
+bool ListUserAlbums(app::Window& window, ListingRequest const& request, net::JobControl& control)
+{
+    if (!learnOwnerName(request, control))
+        return false;
+    net::RegexMatcher matcher;
+    beginListing(window);
+
+    std::string const listPage = request.site.siteWebRoot + "/people/" + request.address.ownerKey + "/photos";
+    std::string const firstPage = fetchPage(listPage, control);
+    if (!net::PumpedDelay(1000, 0, &control))
+        return false;
+
+    std::string totalPages = net::TextBetween(firstPage, "data-total-page=\"", "\">1</span>");
+    if (totalPages.empty()) {
+        totalPages = "1";
+    } else {
+        // Without the count marker this is 0, and the percentage shows "0%".
+        long long const albums = net::LeadingNumber(net::TextBetween(firstPage, "<span class=\"count\">(共", "个)</span>"));
+        window.setProgressMaximum(Progress, static_cast<int>(std::clamp<long long>(albums, 0, INT_MAX)));
+    }
+    long long const pageCount = net::LeadingNumber(totalPages);
+
+    for (long long page = 1; page <= pageCount; ++page) {
+        if (!control.checkpoint())
+            return false;
+        std::string const url = listPage + "?start=" + std::to_string((page - 1) * AlbumsPerListPage);
+        std::string const text = fetchPage(url, control);
+        if (control.isStopped())
+            return false;
+        matcher.Run(AlbumListPattern, text);
+        int const matches = matcher.MatchCount();
+        if (totalPages == "1")
+            window.setProgressMaximum(Progress, matches);
+
+        for (int match = 1; match <= matches; ++match) {
+            if (!control.checkpoint())
+                return false;
+            stepProgress(window);
+            std::string const address = matcher.SubMatchText(match, 2);
+            std::string const title = matcher.SubMatchText(match, 3);
+            std::string const cover = matcher.SubMatchText(match, 1);
+
+            // Read anew for every album: unticking mid-listing stops the covers.
+            int coverIndex = -1;
+            if (window.isChecked(CoversBox)) {
+                window.setColumnWidth(CoverColumn, CoverWidth);
+                net::Bytes const picture = coverPicture(cover, control);
+                if (control.isStopped())
+                    return false;
+                coverIndex = window.addCoverImage(picture);
+            } else {
+                window.setColumnWidth(CoverColumn, 0);
+            }
+            appendAlbumRow(window, title, address, coverIndex);
+        }
+    }
+    endListing(window);
+    return true;
+}
+
+bool ListSingleAlbum(app::Window& window, ListingRequest const& request, net::JobControl& control)
+{
+    std::optional<std::string> const ownerName = learnOwnerName(request, control);
+    if (!ownerName)
+        return false;
+    beginListing(window);
+    window.setProgressMaximum(Progress, 1);
+    std::string const name = net::SafeFileName(*ownerName);
+    window.setColumnWidth(CoverColumn, 0);
+    appendAlbumRow(window, name, request.address.catalogueAddress, -1);
+    stepProgress(window);
+    endListing(window);
+    return true;
+}
+
+}  // namespace catalogue
