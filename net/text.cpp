@@ -243,9 +243,9 @@ bool PumpedDelay(long long amount, long long unit, JobControl* control)
     long long milliseconds = 0;
     if (amount > 0 && perUnit > 0)
         milliseconds = amount > LLONG_MAX / perUnit ? LLONG_MAX : amount * perUnit;
-    // Keeps the clock arithmetic inside the waits clear of overflow: about
-    // 292 years is still "forever" for any caller.
-    constexpr long long Longest = 1LL << 53;
+    // Keeps the nanosecond clock arithmetic inside the waits clear of
+    // overflow; a thousand days is "forever" for any caller.
+    constexpr long long Longest = 1000LL * 24 * 60 * 60 * 1000;
     auto const wait = std::chrono::milliseconds(std::min(milliseconds, Longest));
     if (control != nullptr)
         return control->waitFor(wait);
