@@ -29,7 +29,7 @@ private:
 // The optional arguments of ObjectRequest, in the order of the call.
 struct ObjectRequestArgs {
     int method = 0;                          // 0 GET, 1 POST, 2 HEAD; others: GET
-    std::string postText;
+    std::string postText{};
     std::string* cookies = nullptr;          // in/out: sent as "Cookie" when non-empty; always merged with the answer's
     std::string* receivedCookies = nullptr;  // out
     std::string* headers = nullptr;          // in/out: extra lines; the defaults are appended
@@ -37,10 +37,10 @@ struct ObjectRequestArgs {
     int* status = nullptr;                   // out: HTTP status, 0 on failure
     bool noRedirect = false;
     Bytes* postBytes = nullptr;
-    std::string proxy;                       // host:port; empty = none
+    std::string proxy{};                       // host:port; empty = none
     int timeoutSeconds = 0;                  // per phase; below 1: 15 s; -1: libcurl's defaults
-    std::string proxyUser;
-    std::string proxyPassword;
+    std::string proxyUser{};
+    std::string proxyPassword{};
     int credentialsTarget = 1;
     RequestHandle* requestObject = nullptr;  // reuse this handle instead of a fresh one
     JobControl* control = nullptr;           // a stop aborts the transfer in flight
