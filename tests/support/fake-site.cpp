@@ -300,11 +300,12 @@ FakePhoto const* FakeSite::Impl::findPhoto(std::string const& id) const
     return nullptr;
 }
 
-FakeSite::FakeSite()
+FakeSite::FakeSite(int keepAliveSeconds)
     : m_impl(std::make_unique<Impl>())
 {
     auto& impl = *m_impl;
     impl.server.set_keep_alive_max_count(1000000);
+    impl.server.set_keep_alive_timeout(keepAliveSeconds);
     impl.server.Get(".*", [&impl](httplib::Request const& request, httplib::Response& response) {
         impl.serve(request, response);
     });
@@ -387,7 +388,10 @@ std::string FakeSite::LargePicture(FakePhoto const& photo)
 void FakeSite::failWith(std::string const& target, int status, int times)
 {
     std::lock_guard lock(m_impl->mutex);
-    m_impl->failures.insert_or_assign(target, Failure{status, times});
+    if (times == 0)
+        m_impl->failures.erase(target);
+    else
+        m_impl->failures.insert_or_assign(target, Failure{status, times});
 }
 
 void FakeSite::answerWith(std::string const& target, int status, std::string body, std::string contentType)

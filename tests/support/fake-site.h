@@ -55,7 +55,9 @@ std::vector<FakePhoto> NumberedPhotos(std::string const& prefix, int count, std:
 // Every member is safe to call from any thread.
 class FakeSite {
 public:
-    FakeSite();
+    // An idle kept-alive connection is closed after `keepAliveSeconds`; the
+    // destructor waits that long for connections the client left open.
+    explicit FakeSite(int keepAliveSeconds = 1);
     ~FakeSite();
     FakeSite(FakeSite const&) = delete;
     FakeSite& operator=(FakeSite const&) = delete;
@@ -77,8 +79,8 @@ public:
     [[nodiscard]] static std::string LargePicture(FakePhoto const& photo);
 
     // Answers `status` with a short error body for a target ("/path?query")
-    // or, when no target matches, a path. `times` < 0: for good; else that
-    // many answers, then the normal page again.
+    // or, when no target matches, a path. `times` < 0: for good; 0: no more
+    // failures; else that many answers, then the normal page again.
     void failWith(std::string const& target, int status, int times = -1);
     // Answers exactly this for the target (or path) from now on.
     void answerWith(std::string const& target, int status, std::string body,
