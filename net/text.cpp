@@ -75,21 +75,25 @@ std::string withQuotes(std::string_view marker)
     return ReplaceText(marker, QuotePlaceholder, "\"");
 }
 
-// Removes every occurrence of each of `pieces`, scanning once from the left.
-std::string removeAll(std::string_view text, std::span<std::string_view const> pieces)
+// Removes every occurrence of each of `pieces` and every byte `dropByte`
+// picks. Checking the tail of the output after each byte also removes a
+// piece that only forms once the bytes between its parts are gone (possible
+// in text that is not valid UTF-8), so the result never holds one.
+template <typename DropByte>
+std::string removeAll(std::string_view text, std::span<std::string_view const> pieces, DropByte dropByte)
 {
     std::string out;
     out.reserve(text.size());
-    std::size_t at = 0;
-    while (at < text.size()) {
-        auto const hit = std::find_if(pieces.begin(), pieces.end(),
-                                      [&](std::string_view piece) { return equalsAt(text, at, piece, false); });
-        if (hit != pieces.end()) {
-            at += hit->size();
+    for (char const c : text) {
+        if (dropByte(c))
             continue;
+        out += c;
+        for (auto const piece : pieces) {
+            if (out.ends_with(piece)) {
+                out.resize(out.size() - piece.size());
+                break;
+            }
         }
-        out += text[at];
-        ++at;
     }
     return out;
 }
@@ -118,8 +122,8 @@ std::string Trim(std::string_view text)
 
 std::string RemoveSpaces(std::string_view text)
 {
-    static constexpr std::array<std::string_view, 2> Spaces{" ", IdeographicSpace};
-    return removeAll(text, Spaces);
+    static constexpr std::array<std::string_view, 1> Spaces{IdeographicSpace};
+    return removeAll(text, Spaces, [](char c) { return c == ' '; });
 }
 
 long long FindText(std::string_view text, std::string_view needle, long long start, bool ignoreCase)
@@ -197,13 +201,13 @@ std::string SafeFileName(std::string_view text)
 {
     // Control characters are dropped too: a line break or tab copied from a
     // page title makes a folder name that other programs mishandle.
-    static constexpr std::array<std::string_view, 20> Unsafe{
-        ":",  "\\", "/",  "?",  "*",  "<",  ">",  "|",  ".",  "&",
-        " ",  "：", "、", "？", "。", "（", "）", "·", "！", "，",
+    static constexpr std::array<std::string_view, 9> FullWidth{
+        "：", "、", "？", "。", "（", "）", "·", "！", "，",
     };
-    auto cleaned = removeAll(text, Unsafe);
-    std::erase_if(cleaned, [](char c) { return (c >= '\x01' && c < ' ') || c == '\x7F'; });
-    return cleaned;
+    return removeAll(text, FullWidth, [](char c) {
+        return std::string_view(":\\/?*<>|.& ").find(c) != std::string_view::npos || (c >= '\x01' && c < ' ') ||
+               c == '\x7F';
+    });
 }
 
 bool IsDirectory(std::string const& path)

@@ -39,6 +39,10 @@ TEST(Text, RemoveSpacesEverywhere)
 {
     EXPECT_EQ(net::RemoveSpaces(" k = v\u3000v "), "k=vv");
     EXPECT_EQ(net::RemoveSpaces("a\tb"), "a\tb");
+    // In broken text a U+3000 can form once a space inside it is gone; it
+    // goes too, so the result never holds a space of either width.
+    EXPECT_EQ(net::RemoveSpaces("a\xE3 \x80\x80" "b"), "ab");
+    EXPECT_EQ(net::RemoveSpaces("\xE3\xE3 \x80\x80\x80\x80"), "");
 }
 
 TEST(Text, FindTextPositions)
@@ -187,6 +191,7 @@ TEST(Text, SafeFileName)
         {"../../etc", "etc"},
         {"line\r\nbreak\ttab", "linebreaktab"},
         {"旅行🌸", "旅行🌸"},
+        {"\xEF\xBC.\x9A", ""},  // broken text: "：" formed once the "." is gone
     };
     for (auto const& c : cases)
         EXPECT_EQ(net::SafeFileName(c.input), c.expected) << c.input;
