@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QToolBar>
 
@@ -117,6 +118,8 @@ void MainWindow::buildControls()
         m_tabs->addTab(page, U(caption));
         m_pages.push_back(page);
     }
+    // The pages sit in the tab control's stack; when it moves, they move.
+    if (auto* stack = m_tabs->findChild<QStackedWidget*>()) stack->installEventFilter(this);
     buildLoginPage(m_pages[0]);
     buildAlbumPage(m_pages[1]);
     buildSettingsPage(m_pages[2]);

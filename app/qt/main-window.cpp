@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QUrl>
 
@@ -171,9 +172,11 @@ void MainWindow::arrangeControls(int outerWidth)
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget && std::find(m_pages.begin(), m_pages.end(), widget) != m_pages.end()
-        && (event->type() == QEvent::Move || event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
+    bool const moved = event->type() == QEvent::Move || event->type() == QEvent::Resize || event->type() == QEvent::Show;
+    if (moved && widget && std::find(m_pages.begin(), m_pages.end(), widget) != m_pages.end()) {
         placePageChildren(widget);
+    } else if (moved && qobject_cast<QStackedWidget*>(widget)) {
+        for (QWidget* page : m_pages) placePageChildren(page);
     }
     if (widget && widget->objectName() == U("标签7") && event->type() == QEvent::MouseButtonPress
         && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
