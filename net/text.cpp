@@ -262,12 +262,12 @@ std::int64_t UnixSeconds(DateTime const& when)
     using namespace std::chrono;
     // A month outside 1-12 carries into the year; a day past the month's end
     // counts on into the next month, as the calendar arithmetic does.
-    long long const months = static_cast<long long>(when.year) * 12 + (when.month - 1);
+    long long const months = static_cast<long long>(when.year) * 12 + (static_cast<long long>(when.month) - 1);
     auto const year = static_cast<int>(months >= 0 ? months / 12 : (months - 11) / 12);
     auto const month = static_cast<unsigned>(months - static_cast<long long>(year) * 12 + 1);
     auto const firstOfMonth = sys_days{std::chrono::year{year} / std::chrono::month{month} / 1};
-    auto const days = firstOfMonth.time_since_epoch().count() + (when.day - 1);
-    std::int64_t const seconds = static_cast<std::int64_t>(days) * 86400 + static_cast<std::int64_t>(when.hour) * 3600 +
+    auto const days = static_cast<std::int64_t>(firstOfMonth.time_since_epoch().count()) + when.day - 1;
+    std::int64_t const seconds = days * 86400 + static_cast<std::int64_t>(when.hour) * 3600 +
                                  static_cast<std::int64_t>(when.minute) * 60 + when.second;
     return seconds - 8 * 3600;
 }

@@ -170,6 +170,7 @@ TEST(Text, Utf8ToText)
         {"\0ab"s, ""},
         {"a\xFF" "b", "a\uFFFDb"},
         {"\xE7\x9B", "\uFFFD"},              // a cut-off character
+        {"\xE7\x9B" "ab", "\uFFFDab"},       // ... does not swallow what follows
         {"\xC0\xAF", "\uFFFD"},      // an overlong '/' never becomes a separator
         {"\xED\xA0\x80", "\uFFFD"},  // a surrogate half is not a character
         {"旅行🌸", "旅行🌸"},  // characters beyond the basic plane survive
@@ -247,6 +248,16 @@ TEST(Text, UnixSecondsCountsFromEightOClock)
     for (auto const& c : cases)
         EXPECT_EQ(net::UnixSeconds(c.when), c.expected)
             << c.when.year << "-" << c.when.month << "-" << c.when.day << " " << c.when.hour;
+}
+
+TEST(Text, UnixSecondsTakesAbsurdFieldsWithoutOverflow)
+{
+    // Date-times come from settings texts; nonsense there must not be
+    // undefined arithmetic (the sanitizer build checks).
+    net::DateTime const extreme{INT_MAX, INT_MIN, INT_MAX, INT_MAX, INT_MIN, INT_MAX};
+    (void)net::UnixSeconds(extreme);
+    net::DateTime const negative{INT_MIN, INT_MAX, INT_MIN, INT_MIN, INT_MAX, INT_MIN};
+    (void)net::UnixSeconds(negative);
 }
 
 TEST(Text, LocalNowIsAPlausibleDate)
