@@ -10,12 +10,22 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWebEngineView>
 
 #include "app/program-state.h"
+#include "app/qt/login-browser.h"
 #include "app/qt/main-window.h"
 #include "app/window.h"
 
 namespace {
+
+char const* const LoginPagePicture = R"(<html><body style="font-family:'WenQuanYi Micro Hei',sans-serif;background:#f4f6f5">
+<div style="width:320px;margin:80px auto;padding:28px;background:white;border:1px solid #dde2df;border-radius:8px">
+<h2 style="margin:0 0 18px;color:#2f7f58;font-weight:normal">登录</h2>
+<div style="border:1px solid #cfd6d2;border-radius:4px;padding:9px;color:#9aa39e;margin-bottom:12px">手机号 / 邮箱</div>
+<div style="border:1px solid #cfd6d2;border-radius:4px;padding:9px;color:#9aa39e;margin-bottom:18px">密码</div>
+<div style="background:#2f7f58;color:white;text-align:center;padding:10px;border-radius:4px">登录</div>
+</div></body></html>)";
 
 void FillSampleAlbums(app::Window& window)
 {
@@ -56,6 +66,9 @@ int main(int argc, char** argv)
     }
     QTemporaryDir scratch;
     qputenv("XDG_DATA_HOME", scratch.path().toLocal8Bit());
+    // No name is looked up and nothing is fetched: every host is this
+    // machine's discard port.
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") + " --host-resolver-rules=\"MAP * 127.0.0.1:9\"");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     QString const page = QString::fromLocal8Bit(argv[1]);
@@ -80,8 +93,17 @@ int main(int argc, char** argv)
     window->show();
     window->tabs()->setCurrentIndex(index);
     if (index == 1) FillSampleAlbums(window->window());
+    if (index == 0) {
+        // Stands in for the site's login page, which is not fetched here.
+        QTimer::singleShot(1200, window, [window] {
+            window->browser()->view()->setHtml(QString::fromUtf8(LoginPagePicture));
+            QTimer::singleShot(600, window, [window] {
+                window->window().setText("编辑框_url", "https://www.douban.com/login");
+            });
+        });
+    }
     int status = 1;
-    QTimer::singleShot(2500, window, [&] {
+    QTimer::singleShot(3000, window, [&] {
         status = window->grab().save(file, "PNG") ? 0 : 1;
         window->close();
     });
