@@ -94,10 +94,10 @@ TEST(JobControl, PauseHoldsTheClockOfAWait)
 TEST(JobControl, PausesMidWaitCountOnlyRunningTime)
 {
     net::JobControl control;
-    auto worker = std::async(std::launch::async, [&] { return control.waitFor(150ms); });
-    std::this_thread::sleep_for(20ms);
+    auto worker = std::async(std::launch::async, [&] { return control.waitFor(1s); });
+    std::this_thread::sleep_for(50ms);
     control.pause();
-    std::this_thread::sleep_for(300ms);  // twice the whole wait, spent paused
+    std::this_thread::sleep_for(1500ms);  // longer than the whole wait, spent paused
     EXPECT_EQ(worker.wait_for(0ms), std::future_status::timeout);
     control.resume();
     ASSERT_EQ(worker.wait_for(Budget), std::future_status::ready);
