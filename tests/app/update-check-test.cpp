@@ -1,3 +1,4 @@
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,8 +26,12 @@ public:
             response.status = m_status;
             response.set_content(m_body, "text/plain");
         });
+        m_server.set_keep_alive_max_count(1);  // stopping never waits out a keep-alive
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        // A stop() before the loop runs would be lost, and the join would hang.
+        while (!m_server.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         app::SiteConfig site;
         site.updatePageUrl = "http://127.0.0.1:" + std::to_string(m_port) + "/update.txt";
         app::ProgramState::instance().setSite(site);

@@ -213,6 +213,7 @@ TEST_F(Listing, PagesMarkerWithoutCountShowsZeroPercent)
 {
     server.serveFixture("/people/ahuang", "user-home.html");
     server.serveFixture("/people/ahuang/photos", "album-list-no-count.html");
+    server.serveFixture("/people/ahuang/photos?start=16", "album-list-changed-markup.html");
     ASSERT_TRUE(list(server.domain() + "/people/ahuang"));
     EXPECT_EQ(window.rows().size(), 2u);
     EXPECT_EQ(window.progressMaximum(Progress), 0);

@@ -1,5 +1,6 @@
 #include "tests/catalogue/page-server.h"
 
+#include <chrono>
 #include <httplib.h>
 
 #include "tests/support/sandbox.h"
@@ -48,8 +49,13 @@ PageServer::PageServer() : m_server(std::make_unique<httplib::Server>())
         response.status = found->second.status;
         response.set_content(replaceAll(found->second.body, "{{ROOT}}", root()), "text/html; charset=utf-8");
     });
+    // One request per connection, so stopping never waits out a keep-alive.
+    m_server->set_keep_alive_max_count(1);
     m_port = m_server->bind_to_any_port("127.0.0.1");
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    // A stop() before the loop runs would be lost, and the join would hang.
+    while (!m_server->is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 PageServer::~PageServer()
