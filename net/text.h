@@ -54,6 +54,8 @@ std::string Utf8ToText(std::string_view bytes);
 
 // The text without the characters that may not stand in a file or folder
 // name: half-width : \ / ? * < > | . & and space, full-width ：、？。（）·！，
+// and the control characters (tabs, line breaks). The result never holds
+// one of them, so it cannot climb out of or split a path.
 std::string SafeFileName(std::string_view text);
 
 bool IsDirectory(std::string const& path);
