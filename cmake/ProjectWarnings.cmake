@@ -1,6 +1,7 @@
 # Warnings and sanitizers every target of ours links through project_warnings.
 add_library(project_warnings INTERFACE)
-target_compile_options(project_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow=local)
+target_compile_options(project_warnings INTERFACE -Wall -Wextra -Wpedantic
+  $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>)  # clang (fuzz builds) has no -Wshadow=local
 if(ENABLE_WERROR)
   target_compile_options(project_warnings INTERFACE -Werror)
 endif()
