@@ -1,5 +1,7 @@
 #include "net/job-control.h"
 
+#include <algorithm>
+
 namespace net {
 
 void JobControl::pause()
@@ -45,7 +47,9 @@ bool JobControl::checkpoint()
 bool JobControl::waitFor(std::chrono::milliseconds amount)
 {
     using Clock = std::chrono::steady_clock;
-    auto remaining = std::chrono::duration_cast<Clock::duration>(amount);
+    // Capped so the conversion to the clock's nanoseconds cannot overflow.
+    constexpr std::chrono::milliseconds Longest = std::chrono::hours(24 * 1000);
+    auto remaining = std::chrono::duration_cast<Clock::duration>(std::min(amount, Longest));
     std::unique_lock lock(m_mutex);
     while (!m_stopped) {
         if (m_paused) {
