@@ -240,7 +240,8 @@ std::string ConnectAddress(std::string const& url)
 {
     std::string address = IsSecure(url) ? "https://" : "http://";
     address += UrlHost(url);
-    address += ":" + std::to_string(UrlPort(url));
+    address += ':';
+    address += std::to_string(UrlPort(url));
     static char const hex[] = "0123456789ABCDEF";
     for (unsigned char const byte : UrlPath(url)) {
         if (byte <= 0x20 || byte >= 0x7f) {

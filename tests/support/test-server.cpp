@@ -110,6 +110,7 @@ TestServer::TestServer(Scheme scheme)
     }
     auto& server = *m_impl->server;
     server.set_keep_alive_max_count(1'000'000);
+    server.set_tcp_nodelay(true);
     // Clients keep connections warm; a stop waits out their idle time.
     server.set_keep_alive_timeout(1);
     auto const route = [impl = m_impl.get()](httplib::Request const& request, httplib::Response& response) {
