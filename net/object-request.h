@@ -37,13 +37,13 @@ struct ObjectRequestArgs {
     int* status = nullptr;                   // out: HTTP status, 0 on failure
     bool noRedirect = false;
     Bytes* postBytes = nullptr;
-    std::string proxy{};                       // host:port; empty = none
+    std::string proxy{};                     // host:port; empty = none
     int timeoutSeconds = 0;                  // per phase; below 1: 15 s; -1: libcurl's defaults
-    std::string proxyUser{};
+    std::string proxyUser{};                 // used only with a proxy
     std::string proxyPassword{};
-    int credentialsTarget = 1;
+    int credentialsTarget = 1;               // 1: the credentials are for the proxy, 0: for the server
     RequestHandle* requestObject = nullptr;  // reuse this handle instead of a fresh one
-    JobControl* control = nullptr;           // a stop aborts the transfer in flight
+    JobControl* control = nullptr;           // a stop aborts the transfer in flight; a pause does not hold it
 };
 
 // One HTTP(S) request on its own handle with the answer's status. Verifies

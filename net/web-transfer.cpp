@@ -65,6 +65,9 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self)
     auto& transfer = *static_cast<Transfer*>(self);
     std::size_t const amount = size * count;
     if (transfer.answer.body.size() + amount > MaxBodyBytes) {
+        // Refused whole: no caller gets the first 64 MB as if they were all.
+        transfer.answer.body.clear();
+        transfer.answer.body.shrink_to_fit();
         return 0;  // ends the transfer with an error
     }
     transfer.answer.body.append(data, amount);

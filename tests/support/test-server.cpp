@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -111,8 +112,6 @@ TestServer::TestServer(Scheme scheme)
     auto& server = *m_impl->server;
     server.set_keep_alive_max_count(1'000'000);
     server.set_tcp_nodelay(true);
-    // Clients keep connections warm; a stop waits out their idle time.
-    server.set_keep_alive_timeout(1);
     auto const route = [impl = m_impl.get()](httplib::Request const& request, httplib::Response& response) {
         impl->handle(request, response);
     };
@@ -131,8 +130,39 @@ TestServer::TestServer(Scheme scheme)
     }
 }
 
+namespace {
+
+// Ends the server's side of every open connection on `port`. Clients keep
+// connections warm, and the library's workers would otherwise wait out the
+// keep-alive time before a stop completes.
+void ShutDownAcceptedConnections(int port)
+{
+    std::error_code ignored;
+    for (auto const& entry : std::filesystem::directory_iterator("/proc/self/fd", ignored)) {
+        int fd = -1;
+        try {
+            fd = std::stoi(entry.path().filename().string());
+        } catch (std::exception const&) {
+            continue;
+        }
+        sockaddr_in local{};
+        socklen_t length = sizeof local;
+        int listening = 0;
+        socklen_t flagLength = sizeof listening;
+        if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) != 0 || local.sin_family != AF_INET
+            || ntohs(local.sin_port) != port
+            || ::getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &flagLength) != 0 || listening != 0) {
+            continue;
+        }
+        ::shutdown(fd, SHUT_RDWR);
+    }
+}
+
+}  // namespace
+
 TestServer::~TestServer()
 {
+    ShutDownAcceptedConnections(m_impl->port);
     m_impl->server->stop();
     m_impl->thread.join();
 }
