@@ -9,8 +9,11 @@ namespace {
 constexpr char LogControl[] = "编辑框_操作记录";
 constexpr char Progress[] = "进度条1";
 
-// The labels the progress display is made of, in display order.
-constexpr char const* ProgressLabels[] = {"标签_动态", "标签_正在下载相册", "标签_第多少张照片", "标签_进度条比例"};
+// The labels the progress display is made of: the listing's status while
+// it lists, then the job's album, photo counter and percentage.
+constexpr char StatusLabel[] = "标签_动态";
+constexpr char AlbumLabel[] = "标签_正在下载相册";
+constexpr char const* ProgressLabels[] = {StatusLabel, AlbumLabel, "标签_第多少张照片", "标签_进度条比例"};
 
 template <typename Map, typename Value>
 Value valueOr(Map const& map, std::string_view key, Value fallback)
@@ -61,10 +64,11 @@ void ConsoleWindow::drawProgressLine()
 {
     if (!m_progressLine)
         return;
+    bool const downloading = !valueOr(m_texts, AlbumLabel, std::string()).empty();
     std::string line;
     for (char const* label : ProgressLabels) {
         std::string const value = valueOr(m_texts, label, std::string());
-        if (!value.empty())
+        if (!value.empty() && (label != StatusLabel || !downloading))
             line += (line.empty() ? "" : "  ") + value;
     }
     std::fputs(("\r\033[K" + line).c_str(), m_err);

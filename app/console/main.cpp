@@ -43,6 +43,8 @@ void installSignalHandlers()
 {
     struct sigaction action = {};
     action.sa_handler = onSignal;
+    // A second Ctrl-C, while the stop is under way, ends the program at once.
+    action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);

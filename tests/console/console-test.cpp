@@ -278,4 +278,18 @@ TEST_F(Console, InterruptStopsTheJobWith130)
     EXPECT_EQ(filesIn(albumFolder("小明", "旅行3")), (std::set<std::string>{"0_901_.jpg"}));
 }
 
+TEST_F(Console, InterruptDuringTheListingExitsWith130)
+{
+    std::string const held = "/people/xiaoming/photos";
+    site.hold(held);
+    pid_t const pid = spawn({"-d", dest.string(), site.userAddress("xiaoming")});
+    ASSERT_TRUE(site.waitForHeld(held));
+    kill(pid, SIGINT);
+    CliRun const run = finish(pid);
+    site.release(held);
+    EXPECT_EQ(run.status, 130) << run.out << run.err;
+    EXPECT_EQ(run.out.find("获取完毕"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dest));
+}
+
 }  // namespace
