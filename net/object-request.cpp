@@ -23,27 +23,6 @@ RequestHandle::~RequestHandle() = default;
 
 namespace {
 
-void CompleteHeaders(std::string& headers, std::string const& url)
-{
-    if (headers.empty()) {
-        headers = "Accept: */*";
-    } else if (headers.find("Accept:") == std::string::npos) {
-        headers += "\r\nAccept: */*";
-    }
-    if (headers.find("Referer:") == std::string::npos) {
-        headers += "\r\nReferer: " + url;
-    }
-    if (headers.find("Accept-Language:") == std::string::npos) {
-        headers += "\r\nAccept-Language: zh-cn";
-    }
-    if (headers.find("User-Agent:") == std::string::npos) {
-        headers += std::string("\r\nUser-Agent: ") + DefaultUserAgent;
-    }
-    if (headers.find("Content-Type:") == std::string::npos) {
-        headers += "\r\nContent-Type: application/x-www-form-urlencoded";
-    }
-}
-
 // Request headers set one by one: setting a name again replaces the value
 // in its first place, as a request object's "set header" does.
 class HeaderSet {
@@ -101,24 +80,6 @@ void SetHeaderLines(HeaderSet& set, std::string const& headers)
     }
 }
 
-// Percent-encodes the bytes curl refuses in an address (spaces, controls,
-// bytes above 0x7e); everything else is passed as given.
-std::string SafeAddress(std::string const& url)
-{
-    static char const hex[] = "0123456789ABCDEF";
-    std::string address;
-    for (unsigned char const byte : url) {
-        if (byte <= 0x20 || byte >= 0x7f) {
-            address += '%';
-            address += hex[byte >> 4];
-            address += hex[byte & 0x0f];
-        } else {
-            address += static_cast<char>(byte);
-        }
-    }
-    return address;
-}
-
 web::Timeouts PhaseTimeouts(int timeoutSeconds)
 {
     if (timeoutSeconds == -1) {
@@ -151,7 +112,7 @@ Bytes ObjectRequest(std::string const& url, ObjectRequestArgs args)
 
     web::ApplyCommonOptions(handle, PhaseTimeouts(args.timeoutSeconds));
     curl_easy_setopt(handle, CURLOPT_SHARE, web::CookielessShare());
-    curl_easy_setopt(handle, CURLOPT_URL, SafeAddress(url).c_str());
+    curl_easy_setopt(handle, CURLOPT_URL, web::EncodeUnsafeBytes(url).c_str());
     if (!args.proxy.empty()) {
         curl_easy_setopt(handle, CURLOPT_PROXY, args.proxy.c_str());
         if (!args.proxyUser.empty()) {
@@ -164,7 +125,8 @@ Bytes ObjectRequest(std::string const& url, ObjectRequestArgs args)
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, args.noRedirect ? 0L : 1L);
 
     std::string headers = args.headers != nullptr ? *args.headers : std::string();
-    CompleteHeaders(headers, url);
+    // Here the agent is an ordinary header line.
+    web::AppendDefaultHeaders(headers, url, DefaultUserAgent);
     if (args.headers != nullptr) {
         *args.headers = headers;
     }

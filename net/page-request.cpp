@@ -26,27 +26,6 @@ std::string ChooseAgent(std::string const& headers)
     return agent.substr(0, agent.find_first_of("\r\n"));
 }
 
-void CompleteHeaders(std::string& headers, std::string const& url, std::string const* cookies)
-{
-    if (headers.empty()) {
-        headers = "Accept: */*";
-    } else if (headers.find("Accept:") == std::string::npos) {
-        headers += "\r\nAccept: */*";
-    }
-    if (headers.find("Referer:") == std::string::npos) {
-        headers += "\r\nReferer: " + url;
-    }
-    if (headers.find("Accept-Language:") == std::string::npos) {
-        headers += "\r\nAccept-Language: zh-cn";
-    }
-    if (headers.find("Content-Type:") == std::string::npos) {
-        headers += "\r\nContent-Type: application/x-www-form-urlencoded";
-    }
-    if (cookies != nullptr && !cookies->empty()) {
-        headers += "\r\nCookie: " + *cookies;
-    }
-}
-
 // Each non-empty line of the header text, as given. A lone CR or LF ends a
 // line too, so no line can smuggle another into the request.
 void AddHeaderLines(web::HeaderList& list, std::string_view headers)
@@ -91,7 +70,12 @@ Bytes PageRequest(std::string const& url, PageRequestArgs args)
     }
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, args.noRedirect ? 0L : 1L);
 
-    CompleteHeaders(headers, url, args.cookies);
+    // The agent goes as the agent, not as a line; a supplied cookie text
+    // comes last, whatever the caller's text holds.
+    web::AppendDefaultHeaders(headers, url, nullptr);
+    if (args.cookies != nullptr && !args.cookies->empty()) {
+        headers += "\r\nCookie: " + *args.cookies;
+    }
     if (args.headers != nullptr) {
         *args.headers = headers;
     }

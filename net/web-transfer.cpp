@@ -245,17 +245,46 @@ std::string ConnectAddress(std::string const& url)
     address += UrlHost(url);
     address += ':';
     address += std::to_string(UrlPort(url));
+    address += EncodeUnsafeBytes(UrlPath(url));
+    return address;
+}
+
+std::string EncodeUnsafeBytes(std::string_view text)
+{
     static char const hex[] = "0123456789ABCDEF";
-    for (unsigned char const byte : UrlPath(url)) {
+    std::string encoded;
+    for (unsigned char const byte : text) {
         if (byte <= 0x20 || byte >= 0x7f) {
-            address += '%';
-            address += hex[byte >> 4];
-            address += hex[byte & 0x0f];
+            encoded += '%';
+            encoded += hex[byte >> 4];
+            encoded += hex[byte & 0x0f];
         } else {
-            address += static_cast<char>(byte);
+            encoded += static_cast<char>(byte);
         }
     }
-    return address;
+    return encoded;
+}
+
+void AppendDefaultHeaders(std::string& headers, std::string const& url, char const* userAgent)
+{
+    if (headers.empty()) {
+        headers = "Accept: */*";
+    } else if (headers.find("Accept:") == std::string::npos) {
+        headers += "\r\nAccept: */*";
+    }
+    if (headers.find("Referer:") == std::string::npos) {
+        headers += "\r\nReferer: " + url;
+    }
+    if (headers.find("Accept-Language:") == std::string::npos) {
+        headers += "\r\nAccept-Language: zh-cn";
+    }
+    if (userAgent != nullptr && headers.find("User-Agent:") == std::string::npos) {
+        headers += "\r\nUser-Agent: ";
+        headers += userAgent;
+    }
+    if (headers.find("Content-Type:") == std::string::npos) {
+        headers += "\r\nContent-Type: application/x-www-form-urlencoded";
+    }
 }
 
 void NormaliseSetCookie(std::string& responseHeaders)

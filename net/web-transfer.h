@@ -85,6 +85,14 @@ Answer Perform(CURL* handle, JobControl* control, bool collectStoreCookies);
 // as spaces and controls, percent-encoded). Use with CURLOPT_PATH_AS_IS.
 std::string ConnectAddress(std::string const& url);
 bool IsSecure(std::string_view url);
+// `text` with spaces, controls and bytes above 0x7e percent-encoded, which
+// curl would refuse in an address; everything else as given.
+std::string EncodeUnsafeBytes(std::string_view text);
+
+// Completes a caller's header text with the default lines, in this order
+// and with case-sensitive name searches: Accept, Referer (the address),
+// Accept-Language, User-Agent (only when `userAgent` is given), Content-Type.
+void AppendDefaultHeaders(std::string& headers, std::string const& url, char const* userAgent);
 
 // Rewrites "Set-Cookie" in any letter case to exactly "Set-Cookie".
 void NormaliseSetCookie(std::string& responseHeaders);

@@ -274,6 +274,20 @@ TEST_F(PageRequestTest, ProxySeesTheAbsoluteAddress)
     EXPECT_EQ(request.header("Host"), "pics.example.test");
 }
 
+TEST_F(PageRequestTest, SecureInAnyLetterCaseAndVerified)
+{
+    TestServer server(TestServer::Scheme::Https);
+    server.serve("/x", Reply{.body = "secure"});
+    std::string const url = "HTTPS://127.0.0.1:" + std::to_string(server.port()) + "/x";
+    int status = 200;
+    EXPECT_EQ(net::PageRequest(url, {.status = &status}), "");  // self-signed: refused
+    EXPECT_EQ(status, 0);
+    net::SetExtraCaFile(TestServer::CertificateFile());
+    EXPECT_EQ(net::PageRequest(url, {.status = &status}), "secure");
+    net::SetExtraCaFile({});
+    EXPECT_EQ(status, 200);
+}
+
 TEST_F(PageRequestTest, ErrorPagesComeBackWithTheirStatus)
 {
     TestServer server;  // nothing registered: 404 "not found"
