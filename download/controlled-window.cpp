@@ -48,6 +48,12 @@ void ControlledWindow::setVisible(std::string_view control, bool visible)
         m_window.setVisible(control, visible);
 }
 
+void ControlledWindow::setEnabled(std::string_view control, bool enabled)
+{
+    if (mayWrite())
+        m_window.setEnabled(control, enabled);
+}
+
 int ControlledWindow::progressPosition(std::string_view control)
 {
     return mayRead() ? m_window.progressPosition(control) : 0;

@@ -21,6 +21,7 @@ public:
     bool isChecked(std::string_view control) override;
     void setChecked(std::string_view control, bool checked) override;
     void setVisible(std::string_view control, bool visible) override;
+    void setEnabled(std::string_view control, bool enabled) override;
     int progressPosition(std::string_view control) override;
     int progressMaximum(std::string_view control) override;
     void setProgressPosition(std::string_view control, int position) override;
