@@ -104,6 +104,9 @@ TestServer::TestServer(Scheme scheme)
         std::string const dir = TERVALA_TLS_DIR;
         m_impl->server = std::make_unique<httplib::SSLServer>((dir + "/test-server.crt").c_str(),
                                                               (dir + "/test-server.key").c_str());
+        if (!m_impl->server->is_valid()) {
+            throw std::runtime_error("test server: no certificate in " + dir);
+        }
         m_impl->scheme = "https";
     } else {
         m_impl->server = std::make_unique<httplib::Server>();
