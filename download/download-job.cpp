@@ -68,7 +68,7 @@ struct DownloadJob::Impl {
     app::Window& window;
     JobOverrides overrides;
     std::chrono::milliseconds retryWait{2000};
-    mutable std::mutex mutex;  // guards `runs` for summary() from any thread
+    mutable std::mutex mutex;  // guards `runs` for isRunning() and summary() from any thread
     // Every worker started and not yet joined: a job's worker may still show
     // its final box while the next job runs.
     std::vector<std::unique_ptr<Run>> runs;
@@ -240,6 +240,7 @@ void DownloadJob::stop()
 
 bool DownloadJob::isRunning() const
 {
+    std::lock_guard lock(m_impl->mutex);
     return m_impl->currentIsActive();
 }
 

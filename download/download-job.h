@@ -33,7 +33,8 @@ struct JobOverrides {
 // buttons. start(), pause(), resume() and stop() are the click handlers and
 // run on the window's thread; the worker is a thread of its own. The
 // destructor stops and joins the worker, so nothing touches the window
-// after the job is gone.
+// after the job is gone; a worker already showing its final message box is
+// waited for, so the window must let that box return when it closes.
 class DownloadJob {
 public:
     explicit DownloadJob(app::Window& window);
@@ -52,11 +53,12 @@ public:
     void stop();
 
     // From start() until the job's end step puts the buttons idle, or a stop.
+    // Any thread.
     [[nodiscard]] bool isRunning() const;
     // Waits until every worker has ended (after its final message box).
     // Window thread only.
     void join();
-    // The counts of the last job; complete once it has ended.
+    // The counts of the last job; complete once it has ended. Any thread.
     [[nodiscard]] JobSummary summary() const;
 
 private:
