@@ -126,6 +126,9 @@ HeaderList::~HeaderList()
 
 void HeaderList::add(std::string_view line)
 {
+    if (line.find_first_of("\r\n") != std::string_view::npos) {
+        return;  // would smuggle a line of its own into the request
+    }
     std::string text(line);
     // curl drops "Name:" as a request to remove its own header; "Name;"
     // sends the header with an empty value.

@@ -46,7 +46,7 @@ public:
     HeaderList& operator=(HeaderList const&) = delete;
 
     // One "Name: value" line. A line with an empty value is sent as such
-    // (curl would otherwise drop it).
+    // (curl would otherwise drop it); one holding CR or LF is not sent.
     void add(std::string_view line);
     // Keeps curl from adding its own header of this name.
     void suppress(std::string_view name);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -98,6 +99,19 @@ TEST_F(ObjectRequestTest, HeaderLinesForTheImageBlockAndForNone)
         };
         EXPECT_EQ(server.lastHeaderLines(), expected);
     }
+}
+
+TEST_F(ObjectRequestTest, LineBreakInsideAValueSmugglesNoHeader)
+{
+    RawServer server(OkReply);
+    std::string headers = "X-Note: a\nX-Evil: 1\r\nDNT: 1";
+    net::ObjectRequest(server.url("/p.jpg"), {.headers = &headers});
+    for (auto const& line : server.lastHeaderLines()) {
+        EXPECT_FALSE(line.starts_with("X-Evil")) << line;
+        EXPECT_FALSE(line.starts_with("X-Note")) << line;
+    }
+    auto const lines = server.lastHeaderLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "DNT: 1"), lines.end());
 }
 
 TEST_F(ObjectRequestTest, MethodClampAndBody)
