@@ -276,7 +276,10 @@ void AppendDefaultHeaders(std::string& headers, std::string const& url, char con
         headers += "\r\nAccept: */*";
     }
     if (headers.find("Referer:") == std::string::npos) {
-        headers += "\r\nReferer: " + url;
+        // An address with a line break in it must not add lines of its own.
+        std::string referer = url;
+        std::erase_if(referer, [](char c) { return c == '\r' || c == '\n'; });
+        headers += "\r\nReferer: " + referer;
     }
     if (headers.find("Accept-Language:") == std::string::npos) {
         headers += "\r\nAccept-Language: zh-cn";

@@ -84,6 +84,17 @@ TEST_F(PageRequestTest, CompletesACallersHeaderTextCaseSensitively)
     EXPECT_EQ(server.lastHeaderLines(), expected);
 }
 
+TEST_F(PageRequestTest, LineBreakInTheAddressAddsNoHeader)
+{
+    RawServer server(OkReply);
+    net::PageRequest(server.url("/a\r\nX-Evil: 1"));
+    for (auto const& line : server.lastHeaderLines()) {
+        EXPECT_FALSE(line.starts_with("X-Evil")) << line;
+    }
+    ASSERT_EQ(server.requestHeads().size(), 1u);
+    EXPECT_TRUE(server.requestHeads()[0].starts_with("GET /a%0D%0AX-Evil:%201 HTTP/1.1\r\n"));
+}
+
 TEST_F(PageRequestTest, AgentComesFromTheHeaderText)
 {
     struct Case {
