@@ -38,6 +38,21 @@ std::string cleanedAddress(std::string const& rendered)
     return net::ReplaceText(plain, "https://", "http://", true);
 }
 
+// The album number in its web address. An address typed without the final
+// "/" still names its album: the number then runs to the end (or the query).
+std::string albumIdentifier(std::string const& address)
+{
+    std::string identifier = net::TextBetween(address, "/photos/album/", "/");
+    if (identifier.empty()) {
+        auto const at = net::FindText(address, "/photos/album/");
+        if (at > 0) {
+            identifier = address.substr(static_cast<std::size_t>(at - 1) + std::string_view("/photos/album/").size());
+            identifier = identifier.substr(0, identifier.find_first_of("?#"));
+        }
+    }
+    return identifier;
+}
+
 }  // namespace
 
 void ApiAlbumDownloader(JobContext& context, std::string& countText, std::string& albumAddress,
@@ -46,7 +61,7 @@ void ApiAlbumDownloader(JobContext& context, std::string& countText, std::string
     AlbumRun run(context);
     std::string const& apiRoot = context.snapshot.site.siteApiRoot;
 
-    albumAddress = net::TextBetween(albumAddress, "/photos/album/", "/");
+    albumAddress = albumIdentifier(albumAddress);
     std::string const albumRoot = apiRoot + "/v2/album/" + albumAddress + "/photos";
     // An unreadable total goes on as 0: one page is still read.
     auto const total = ReadPage(context, albumRoot + "?count=1");

@@ -41,6 +41,20 @@ TEST_F(EngineTest, ApiPagesByHundredsWithTheTotalFromItsOwnRequest)
     EXPECT_EQ(site.lastHeaders(mediumPath("81")).at("Referer"), site.root() + "/photos/photo/81/large");
 }
 
+TEST_F(EngineTest, ApiFindsTheAlbumOfAnAddressWithoutItsFinalSlash)
+{
+    auto const album = addAlbum("760", "s", NumberedPhotos("76", 2));
+    addRow("s", site.root() + "/photos/album/760");
+    addRow("q", site.root() + "/photos/album/760?from=mine");
+    useApiMode();
+
+    runJob();
+
+    EXPECT_EQ(site.requestCount("/v2/album/760/photos?count=1"), 2);
+    EXPECT_EQ(site.requestCount("/v2/album//photos?count=1"), 0);
+    EXPECT_EQ(filesIn(albumFolder("s2")), expectedFiles(album.photos));
+}
+
 TEST_F(EngineTest, ApiTotalOfExactlyAHundredReadsASecondEmptyPage)
 {
     addAlbum("700", "百", NumberedPhotos("70", 100));
