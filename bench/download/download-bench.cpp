@@ -184,7 +184,8 @@ int main(int argc, char** argv)
     {
         std::ofstream out(list);
         for (int i = 1; i <= photos; ++i) {
-            auto const id = "3" + std::to_string(i);
+            std::string id = "3";  // the timed album's photos are "3<n>"
+            id += std::to_string(i);
             out << "url = \"" << site.root() << "/view/photo/photo/public/p" << id << ".jpg\"\n"
                 << "output = \"" << (scratch / "curl-out" / (id + ".jpg")).string() << "\"\n";
         }
