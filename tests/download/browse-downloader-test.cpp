@@ -64,7 +64,7 @@ TEST_F(EngineTest, BrowsePagesFollowTheCountAndALastEmptyPageIsHarmless)
         {18, {"0", "18"}},
     };
     for (auto const& c : cases) {
-        std::string const id = "7" + std::to_string(c.photos);
+        std::string const id = std::string("7") + std::to_string(c.photos);
         auto const album = addAlbum(id, "相册", NumberedPhotos(id + "0", c.photos));
         window.clearRows();
         addRow("相册", site.albumAddress(id));
@@ -77,7 +77,7 @@ TEST_F(EngineTest, BrowsePagesFollowTheCountAndALastEmptyPageIsHarmless)
                 starts.push_back(target.substr(at + 7));
         }
         EXPECT_EQ(starts, c.starts) << c.photos << " photos";
-        EXPECT_EQ(filesIn(albumFolder("相册" + std::to_string(c.photos))), expectedFiles(album.photos));
+        EXPECT_EQ(filesIn(albumFolder(std::string("相册") + std::to_string(c.photos))), expectedFiles(album.photos));
     }
 }
 
@@ -116,8 +116,8 @@ TEST_F(EngineTest, FetchFallbacksDecideWhatIsSavedAndAFailedPhotoLeavesNoFileAnd
     int n = 0;
     for (auto const& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string const album = "60" + std::to_string(++n);
-        std::string const title = "f" + std::to_string(n);
+        std::string const album = std::string("60") + std::to_string(++n);
+        std::string const title = std::string("f") + std::to_string(n);
         FakePhoto const photo{album + "01", "", 64, false};
         addAlbum(album, title, {photo});
         for (auto const& [which, status] : c.failures) {
