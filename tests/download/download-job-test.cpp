@@ -83,19 +83,23 @@ TEST_F(EngineTest, TickedRowsWithAnAddressBecomeTheJobListWithTrimmedTitles)
 {
     auto const one = addAlbum("101", "一", NumberedPhotos("11", 2));
     auto const two = addAlbum("104", "旅行", NumberedPhotos("14", 1));
+    auto const untitled = addAlbum("105", "", NumberedPhotos("15", 3));
     addRow("一", site.albumAddress("101"));
     addRow("二", site.albumAddress("102"), false);
     addRow("三", "");
     addRow("  旅行　", site.albumAddress("104"));
+    addRow("", site.albumAddress("105"));
 
     runJob();
 
-    EXPECT_EQ(window.log().substr(0, window.log().find("准备")), "当前被选择相册编号:1、3、4、\r\n\r\n");
-    EXPECT_EQ(effectValues("text", "标签_选择了相册数量"), std::vector<std::string>{"总共需下载[2]个相册"});
+    EXPECT_EQ(window.log().substr(0, window.log().find("准备")), "当前被选择相册编号:1、3、4、5、\r\n\r\n");
+    EXPECT_EQ(effectValues("text", "标签_选择了相册数量"), std::vector<std::string>{"总共需下载[3]个相册"});
     EXPECT_EQ(effectValues("text", "标签_正在下载相册"),
-              (std::vector<std::string>{"下载到第[1]个相册", "下载到第[2]个相册"}));
+              (std::vector<std::string>{"下载到第[1]个相册", "下载到第[2]个相册", "下载到第[3]个相册"}));
     EXPECT_EQ(filesIn(albumFolder("一2")), expectedFiles(one.photos));
     EXPECT_EQ(filesIn(albumFolder("旅行1")), expectedFiles(two.photos));
+    // Without a title the folder is named by the count alone.
+    EXPECT_EQ(filesIn(albumFolder("3")), expectedFiles(untitled.photos));
     EXPECT_NE(window.log().find("准备下载相册《旅行》"), std::string::npos);
     EXPECT_EQ(site.requestCount("/photos/album/102/"), 0);
 }
