@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "app/qt/main-window.h"
 #include "app/qt/qt-window.h"
@@ -74,6 +75,18 @@ private:
         QCOMPARE(m_window->window().rowCheckState(1), 1);
     }
 
+    // Closes the modal box the window thread is showing, noting its text.
+    void closeModalBox(QString& seen)
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            QTimer::singleShot(20, this, [this, &seen] { closeModalBox(seen); });
+            return;
+        }
+        seen = box->text();
+        box->button(QMessageBox::Ok)->click();
+    }
+
 private slots:
     void init()
     {
@@ -98,6 +111,16 @@ private slots:
         m_window.reset();
         m_site.reset();
         m_sandbox.reset();
+    }
+
+    void anEmptyAddressGetsAModalBoxAndNoListing()
+    {
+        QString seen;
+        QTimer::singleShot(0, this, [&] { closeModalBox(seen); });
+        click("按钮_获取相册封面");  // returns once the box is closed
+        QCOMPARE(seen, U("请输入网址"));
+        QCOMPARE(m_window->window().rowCount(), 0);
+        QVERIFY(m_window->isIdle());
     }
 
     void aWholeRunWithPauseAndContinue()
