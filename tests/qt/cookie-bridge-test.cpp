@@ -222,6 +222,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(storeHolds("kept", "for-a-year"), LoadTimeoutMs);
 
         m_browser.reset();
+        // The engine writes its jar in the background after the profile goes
+        // (at exit, in a real restart): wait until the cookie is on disk.
+        auto const saved = QString::fromStdString(m_sandbox->programFolder().string()) + "/browser/Cookies";
+        QTRY_VERIFY_WITH_TIMEOUT(!app::qt::readSavedBrowserCookies(saved).empty(), LoadTimeoutMs);
         net::CookieStore::shared().clear();
         QVERIFY(!storeCookie("kept"));
 
@@ -230,6 +234,15 @@ private slots:
         QVERIFY(storeCookie("kept")->expires > QDateTime::currentSecsSinceEpoch());
         net::PageRequest(m_site->url("/page/next-run"));
         QVERIFY(contains(m_site->lastCookieFor("/page/next-run"), "kept=for-a-year"));
+    }
+
+    // A database that is missing or not the engine's gives nothing, quietly.
+    void unreadableSavedCookiesGiveNone()
+    {
+        auto const folder = m_sandbox->root() / "saved";
+        testing_support::WriteFile(folder / "not-a-database", "SQLite format 3? no: plain text\n");
+        QVERIFY(app::qt::readSavedBrowserCookies(QString::fromStdString((folder / "missing").string())).empty());
+        QVERIFY(app::qt::readSavedBrowserCookies(QString::fromStdString((folder / "not-a-database").string())).empty());
     }
 
 private:
