@@ -39,6 +39,9 @@ protected:
     {
         if (!isMainFrame || m_done)
             return false;
+        // A script's empty window starts blank; the page it means may follow.
+        if (url.scheme() == QStringLiteral("about"))
+            return false;
         m_done = true;
         // Not from inside the engine's own call: let it finish first.
         QTimer::singleShot(0, m_browser, [browser = m_browser, address = url.toString()] { browser->openInPlace(address); });

@@ -83,6 +83,7 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::newRow("target=_blank link") << "document.getElementById('blank').click()" << "/page/blank";
         QTest::newRow("window.open") << "window.open('/page/scripted')" << "/page/scripted";
+        QTest::newRow("blank window sent on") << "window.open('').location = '/page/later'" << "/page/later";
     }
 
     void newWindowRequestsStayInTheView()
