@@ -65,4 +65,10 @@ bool JobControl::waitFor(std::chrono::milliseconds amount)
     return false;
 }
 
+bool JobControl::waitForResume(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, timeout, [this] { return m_stopped || !m_paused; });
+}
+
 }  // namespace net

@@ -29,6 +29,10 @@ public:
     // the clock, a stop ends the wait at once. Returns false when stopped.
     bool waitFor(std::chrono::milliseconds amount);
 
+    // Waits at most `timeout` for a paused control to be resumed or stopped.
+    // True when it is no longer paused (resumed, or stopped) on return.
+    bool waitForResume(std::chrono::milliseconds timeout);
+
 private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
