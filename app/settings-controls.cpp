@@ -1,5 +1,8 @@
 #include "app/settings-controls.h"
 
+#include <algorithm>
+#include <charconv>
+#include <optional>
 #include <string>
 
 #include "app/settings-file.h"
@@ -13,6 +16,7 @@ namespace {
 constexpr char const* GlobalSection = "全局设置";
 constexpr char const* RecordKey = "下载记录";
 constexpr char const* DateWindowKey = "时间段";
+constexpr char const* PoliteDelayKey = "请求间隔";
 constexpr char const* ModeSection = "下载模式";
 constexpr char const* ModeKey = "模式";
 constexpr char const* SizeSection = "图片大小";
@@ -24,6 +28,7 @@ constexpr std::string_view BrowseBox = "选择框_浏览模式";
 constexpr std::string_view ApiBox = "选择框_api模式";
 constexpr std::string_view MediumRadio = "单选框_中图";
 constexpr std::string_view FullRadio = "单选框_原图";
+constexpr std::string_view PoliteDelayBox = "编辑框_请求间隔";
 
 std::string flag(bool on)
 {
@@ -50,7 +55,51 @@ void selectSize(Window& window, SettingsFile const& settings, bool medium)
     settings.Write(SizeSection, SizeKey, medium ? "1" : "2");
 }
 
+// Whole seconds from a text of digits (spaces at the ends allowed), held to
+// the allowed range; nullopt for anything else.
+std::optional<int> parseSeconds(std::string_view text)
+{
+    auto const first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return std::nullopt;
+    text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    if (text.front() < '0' || text.front() > '9')
+        return std::nullopt;  // no sign: a negative delay means nothing
+    long long seconds = 0;
+    auto const [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (end != text.data() + text.size())
+        return std::nullopt;
+    if (error == std::errc::result_out_of_range)
+        return LongestPoliteDelaySeconds;
+    if (error != std::errc())
+        return std::nullopt;
+    return static_cast<int>(std::min<long long>(seconds, LongestPoliteDelaySeconds));
+}
+
 }  // namespace
+
+int PoliteDelaySeconds(SettingsFile const& settings)
+{
+    return parseSeconds(settings.Read(GlobalSection, PoliteDelayKey, "0")).value_or(0);
+}
+
+void LoadPoliteDelayIntoControl(Window& window, SettingsFile const& settings)
+{
+    window.setText(PoliteDelayBox, std::to_string(PoliteDelaySeconds(settings)));
+}
+
+void OnPoliteDelayChange(Window& window, SettingsFile const& settings)
+{
+    std::optional<int> const seconds = parseSeconds(window.text(PoliteDelayBox));
+    if (!seconds) {
+        LoadPoliteDelayIntoControl(window, settings);
+        return;
+    }
+    std::string const value = std::to_string(*seconds);
+    if (window.text(PoliteDelayBox) != value)
+        window.setText(PoliteDelayBox, value);
+    settings.Write(GlobalSection, PoliteDelayKey, value);
+}
 
 void LoadSettingsIntoControls(Window& window, SettingsFile const& settings)
 {

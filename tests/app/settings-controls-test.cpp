@@ -147,6 +147,64 @@ TEST_F(SettingsControlsTest, ClicksLeaveOtherSectionsAndKeysAlone)
               "\n[下载模式]\n模式=1\n\n[图片大小]\n大小=1\n");
 }
 
+TEST_F(SettingsControlsTest, PoliteDelayLoadsTheStoredSecondsAndWritesNothing)
+{
+    constexpr char const* DelayBox = "编辑框_请求间隔";
+    app::LoadPoliteDelayIntoControl(window, settings);
+    EXPECT_EQ(window.text(DelayBox), "0") << "no file: no delay";
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    struct Case {
+        char const* stored;
+        char const* shown;
+    };
+    Case const cases[] = {
+        {"5", "5"},     {"0", "0"},    {"600", "600"}, {"601", "600"}, {"99999999999999999999", "600"},
+        {"abc", "0"},   {"-3", "0"},   {"+3", "0"},    {"2.5", "0"},   {"7x", "0"},
+        {"", "0"},      {"007", "7"},
+    };
+    for (auto const& c : cases) {
+        std::string const text = std::string("[全局设置]\n请求间隔=") + c.stored + "\n";
+        WriteFile(file, text);
+        app::LoadPoliteDelayIntoControl(window, settings);
+        EXPECT_EQ(window.text(DelayBox), c.shown) << c.stored;
+        EXPECT_EQ(app::PoliteDelaySeconds(settings), std::stoi(c.shown)) << c.stored;
+        EXPECT_EQ(ReadFile(file), text) << c.stored << ": loading writes nothing";
+    }
+}
+
+TEST_F(SettingsControlsTest, PoliteDelayChangeWritesAtOnceAndKeepsTheOtherKeys)
+{
+    constexpr char const* DelayBox = "编辑框_请求间隔";
+    WriteFile(file, "[全局设置]\n下载记录=1\n");
+    app::LoadPoliteDelayIntoControl(window, settings);
+    window.setText(DelayBox, "12");
+    app::OnPoliteDelayChange(window, settings);
+    EXPECT_EQ(ReadFile(file), "[全局设置]\n下载记录=1\n请求间隔=12\n");
+    EXPECT_EQ(app::PoliteDelaySeconds(settings), 12);
+
+    window.setText(DelayBox, "0");
+    app::OnPoliteDelayChange(window, settings);
+    EXPECT_EQ(read("全局设置", "请求间隔"), "0");
+
+    // Too long is held to the longest; a text that is no number writes
+    // nothing and the box shows the stored value again.
+    window.setText(DelayBox, "900");
+    app::OnPoliteDelayChange(window, settings);
+    EXPECT_EQ(read("全局设置", "请求间隔"), "600");
+    EXPECT_EQ(window.text(DelayBox), "600");
+    window.setText(DelayBox, "soon");
+    app::OnPoliteDelayChange(window, settings);
+    EXPECT_EQ(read("全局设置", "请求间隔"), "600");
+    EXPECT_EQ(window.text(DelayBox), "600");
+    EXPECT_EQ(ReadFile(file), "[全局设置]\n下载记录=1\n请求间隔=600\n");
+
+    // The other settings' handlers leave the delay alone.
+    app::LoadSettingsIntoControls(window, settings);
+    click(RecordBox);
+    EXPECT_EQ(read("全局设置", "请求间隔"), "600");
+}
+
 TEST_F(SettingsControlsTest, OtherControlsWriteNothing)
 {
     app::OnSettingsControlClick(window, settings, "按钮_下载选中");
