@@ -22,9 +22,12 @@ enum class CountdownEnd {
 // second, and returns when the wait is over, or at once on continue or stop.
 // The caller puts its control into the paused state before (so its continue
 // button works) and resumes it after an Elapsed end. `tick` is one
-// displayed second (tests shorten it).
+// displayed second (tests shorten it). `cause` (e.g. "状态码403") is named
+// in the log entry when given. The label gets its own text back unless the
+// job was stopped.
 CountdownEnd ThrottleCountdown(Window& window, net::JobControl& control, std::string const& label,
                                std::chrono::milliseconds wait,
-                               std::chrono::milliseconds tick = std::chrono::seconds(1));
+                               std::chrono::milliseconds tick = std::chrono::seconds(1),
+                               std::string const& cause = {});
 
 }  // namespace app

@@ -171,6 +171,9 @@ Bytes ObjectRequest(std::string const& url, ObjectRequestArgs args)
     if (args.status != nullptr) {
         *args.status = answer.status;
     }
+    if (args.finalUrl != nullptr) {
+        *args.finalUrl = std::move(answer.finalUrl);
+    }
     return std::move(answer.body);
 }
 

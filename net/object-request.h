@@ -44,6 +44,7 @@ struct ObjectRequestArgs {
     int credentialsTarget = 1;               // 1: the credentials are for the proxy, 0: for the server
     RequestHandle* requestObject = nullptr;  // reuse this handle instead of a fresh one
     JobControl* control = nullptr;           // a stop aborts the transfer in flight; a pause does not hold it
+    std::string* finalUrl = nullptr;         // out: the address that answered after redirects; empty on failure
 };
 
 // One HTTP(S) request on its own handle with the answer's status. Verifies

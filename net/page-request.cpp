@@ -114,6 +114,9 @@ Bytes PageRequest(std::string const& url, PageRequestArgs args)
     if (args.status != nullptr) {
         *args.status = answer.status;
     }
+    if (args.finalUrl != nullptr) {
+        *args.finalUrl = std::move(answer.finalUrl);
+    }
     return std::move(answer.body);
 }
 

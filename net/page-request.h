@@ -24,6 +24,7 @@ struct PageRequestArgs {
     std::string proxy{};                     // host:port; empty = none (it serves redirects too)
     int* status = nullptr;                   // out: HTTP status of the final answer, 0 when none or cut off
     JobControl* control = nullptr;           // a stop aborts the transfer in flight; a pause does not hold it
+    std::string* finalUrl = nullptr;         // out: the address that answered after redirects; empty when none
 };
 
 // One HTTP(S) request through the process-wide curl share. Returns the body

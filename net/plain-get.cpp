@@ -7,10 +7,13 @@
 
 namespace net {
 
-Bytes PlainGet(std::string const& url, int* status, JobControl* control)
+Bytes PlainGet(std::string const& url, int* status, JobControl* control, std::string* finalUrl)
 {
     if (status != nullptr) {
         *status = 0;
+    }
+    if (finalUrl != nullptr) {
+        finalUrl->clear();
     }
     if (url.empty()) {
         return {};
@@ -36,6 +39,9 @@ Bytes PlainGet(std::string const& url, int* status, JobControl* control)
     }
     if (status != nullptr) {
         *status = answer.status;
+    }
+    if (finalUrl != nullptr) {
+        *finalUrl = std::move(answer.finalUrl);
     }
     return std::move(answer.body);
 }

@@ -224,6 +224,10 @@ Answer Perform(CURL* handle, JobControl* control, bool collectStoreCookies)
         curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &code);
         transfer.answer.status = static_cast<int>(code);
     }
+    char* effective = nullptr;
+    if (curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective != nullptr) {
+        transfer.answer.finalUrl = effective;
+    }
     for (auto const& [value, address] : transfer.setCookies) {
         if (auto cookie = ParseSetCookie(value, address)) {
             transfer.answer.storeCookies.push_back(std::move(*cookie));

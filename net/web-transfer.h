@@ -70,6 +70,7 @@ struct Answer {
     Bytes body;
     std::string headerBlock;  // raw header block of the final answer, "\r\n" lines
     int status = 0;           // HTTP status of the final answer; 0 when none or cut off
+    std::string finalUrl;     // the address that answered after redirects; empty when none did
     bool complete = false;    // the transfer ended without an error
     std::vector<Cookie> storeCookies;  // every cookie set on the way, when asked for
 };

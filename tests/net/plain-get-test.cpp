@@ -37,8 +37,10 @@ TEST_F(PlainGetTest, BodyWhateverTheStatus)
     EXPECT_EQ(status, 200);
     EXPECT_EQ(net::PlainGet(server.url("/gone.jpg"), &status), "forbidden page");
     EXPECT_EQ(status, 403);
-    EXPECT_EQ(net::PlainGet(server.url("/old.jpg"), &status), std::string("\xff\xd8\0jpeg", 7));
+    std::string finalUrl;
+    EXPECT_EQ(net::PlainGet(server.url("/old.jpg"), &status, nullptr, &finalUrl), std::string("\xff\xd8\0jpeg", 7));
     EXPECT_EQ(status, 200);
+    EXPECT_EQ(finalUrl, server.url("/cover.jpg"));
     EXPECT_EQ(server.lastRequest().method, "GET");
 }
 
