@@ -7,10 +7,9 @@
 
 #include "app/window.h"
 #include "catalogue/default-cover.h"
+#include "catalogue/listing-fetch.h"
 #include "net/job-control.h"
 #include "net/matcher.h"
-#include "net/page-request.h"
-#include "net/plain-get.h"
 #include "net/text.h"
 
 namespace catalogue {
@@ -28,25 +27,17 @@ constexpr int CoverColumn = 3;
 constexpr int AddressColumn = 5;
 constexpr int CoverWidth = 100;
 
-// Page bodies are UTF-8; an empty text when the request failed.
-std::string fetchPage(std::string const& url, net::JobControl& control)
-{
-    net::PageRequestArgs args;
-    args.control = &control;
-    return net::Utf8ToText(net::PageRequest(url, args));
-}
-
 // The name fetch the get-albums click asks for, done here so the window
 // stays responsive; then the selection the download job will snapshot.
-std::optional<std::string> learnOwnerName(ListingRequest const& request, net::JobControl& control)
+std::optional<std::string> learnOwnerName(ListingRequest const& request, ListingFetch& fetch)
 {
     bool const user = request.address.form == AddressForm::UserHomePage;
     std::string const url =
         user ? request.site.siteWebRoot + "/people/" + request.address.ownerKey : request.address.catalogueAddress;
-    std::string const page = fetchPage(url, control);
-    if (control.isStopped())
+    std::optional<std::string> const page = fetch.page(url);
+    if (!page)
         return std::nullopt;
-    std::string name = net::RemoveSpaces(user ? NameFromUserPage(page) : NameFromAlbumPage(page));
+    std::string name = net::RemoveSpaces(user ? NameFromUserPage(*page) : NameFromAlbumPage(*page));
     app::ProgramState::instance().setSelection({request.address.catalogueAddress, request.address.ownerKey, name});
     return name;
 }
@@ -76,14 +67,16 @@ void endListing(app::Window& window)
 }
 
 // The cover's picture bytes; the placeholder for an empty address or an
-// answer that cannot be a picture.
-net::Bytes coverPicture(std::string const& address, net::JobControl& control)
+// answer that cannot be a picture. Nullopt once stopped.
+std::optional<net::Bytes> coverPicture(std::string const& address, ListingFetch& fetch)
 {
     if (address.empty())
         return DefaultCoverPicture();
     int status = 0;
-    net::Bytes picture = net::PlainGet(address, &status, &control);
-    if (status != 200 || picture.empty())
+    std::optional<net::Bytes> picture = fetch.cover(address, status);
+    if (!picture)
+        return std::nullopt;
+    if (status != 200 || picture->empty())
         return DefaultCoverPicture();
     return picture;
 }
@@ -112,16 +105,18 @@ std::string PercentText(int position, int maximum)
 
 bool ListUserAlbums(app::Window& window, ListingRequest const& request, net::JobControl& control)
 {
-    if (!learnOwnerName(request, control))
+    ListingFetch fetch(window, control, request.pace);
+    if (!learnOwnerName(request, fetch))
         return false;
     net::RegexMatcher matcher;
     beginListing(window);
 
     std::string const listPage = request.site.siteWebRoot + "/people/" + request.address.ownerKey + "/photos";
-    std::string const firstPage = fetchPage(listPage, control);
-    if (!net::PumpedDelay(1000, 0, &control))
+    std::optional<std::string> const first = fetch.page(listPage);
+    if (!first || !net::PumpedDelay(1000, 0, &control))
         return false;
 
+    std::string const& firstPage = *first;
     std::string totalPages = net::TextBetween(firstPage, "data-total-page=\"", "\">1</span>");
     if (totalPages.empty()) {
         totalPages = "1";
@@ -136,10 +131,10 @@ bool ListUserAlbums(app::Window& window, ListingRequest const& request, net::Job
         if (!control.checkpoint())
             return false;
         std::string const url = listPage + "?start=" + std::to_string((page - 1) * AlbumsPerListPage);
-        std::string const text = fetchPage(url, control);
-        if (control.isStopped())
+        std::optional<std::string> const text = fetch.page(url);
+        if (!text)
             return false;
-        matcher.Run(AlbumListPattern, text);
+        matcher.Run(AlbumListPattern, *text);
         int const matches = matcher.MatchCount();
         if (totalPages == "1")
             window.setProgressMaximum(Progress, matches);
@@ -156,10 +151,10 @@ bool ListUserAlbums(app::Window& window, ListingRequest const& request, net::Job
             int coverIndex = -1;
             if (window.isChecked(CoversBox)) {
                 window.setColumnWidth(CoverColumn, CoverWidth);
-                net::Bytes const picture = coverPicture(cover, control);
-                if (control.isStopped())
+                std::optional<net::Bytes> const picture = coverPicture(cover, fetch);
+                if (!picture)
                     return false;
-                coverIndex = window.addCoverImage(picture);
+                coverIndex = window.addCoverImage(*picture);
             } else {
                 window.setColumnWidth(CoverColumn, 0);
             }
@@ -172,7 +167,8 @@ bool ListUserAlbums(app::Window& window, ListingRequest const& request, net::Job
 
 bool ListSingleAlbum(app::Window& window, ListingRequest const& request, net::JobControl& control)
 {
-    std::optional<std::string> const ownerName = learnOwnerName(request, control);
+    ListingFetch fetch(window, control, request.pace);
+    std::optional<std::string> const ownerName = learnOwnerName(request, fetch);
     if (!ownerName)
         return false;
     beginListing(window);

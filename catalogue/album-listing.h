@@ -4,6 +4,7 @@
 
 #include "app/program-state.h"
 #include "catalogue/address-check.h"
+#include "catalogue/listing-pace.h"
 
 namespace app {
 class Window;
@@ -30,16 +31,21 @@ inline constexpr int AlbumsPerListPage = 16;
 // zero (so 29 of 100 gives "28%"); "0%" while the maximum is 0.
 std::string PercentText(int position, int maximum);
 
-// What a listing worker starts from: the accepted address and the site.
+// What a listing worker starts from: the accepted address, the site and
+// the pace of its requests.
 struct ListingRequest {
     CheckedAddress address;
     app::SiteConfig site;
+    ListingPace pace{};
 };
 
 // The listing workers. Each first fetches the owner's display name and
 // stores the catalogue selection, then fills the album list 超级列表框1.
 // A stop through `control` ends them at their next step, without further
-// window calls. Both return true when they ran to their end.
+// window calls. When the site refuses a request (403, 429, or a redirect to
+// a login or refusal page), the worker pauses `control`, counts the wait
+// down and asks again; a stop ends that wait too. Both return true when
+// they ran to their end.
 bool ListUserAlbums(app::Window& window, ListingRequest const& request, net::JobControl& control);
 bool ListSingleAlbum(app::Window& window, ListingRequest const& request, net::JobControl& control);
 

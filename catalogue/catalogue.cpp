@@ -1,10 +1,13 @@
 #include "catalogue/catalogue.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <thread>
 
 #include "app/program-state.h"
+#include "app/settings-controls.h"
+#include "app/settings-file.h"
 #include "app/window.h"
 #include "catalogue/address-check.h"
 #include "catalogue/album-listing.h"
@@ -21,7 +24,7 @@ constexpr char Canvas[] = "画板1";
 }  // namespace
 
 struct Catalogue::Impl {
-    explicit Impl(app::Window& w) : window(w) {}
+    Impl(app::Window& w, ListingPace p) : window(w), pace(p) {}
 
     void startWorker(ListingRequest request)
     {
@@ -40,12 +43,13 @@ struct Catalogue::Impl {
     }
 
     app::Window& window;
+    ListingPace pace;
     std::thread worker;
     std::unique_ptr<net::JobControl> control;
     std::atomic<bool> listing = false;
 };
 
-Catalogue::Catalogue(app::Window& window) : m_impl(std::make_unique<Impl>(window)) {}
+Catalogue::Catalogue(app::Window& window, ListingPace pace) : m_impl(std::make_unique<Impl>(window, pace)) {}
 
 Catalogue::~Catalogue()
 {
@@ -75,7 +79,9 @@ bool Catalogue::onGetAlbumsClick()
     window.setText(StatusLabel, "温馨提示：正在获取相册列表...");
     window.appendLog("正努力获取相册列表，耐心等待哈！\r\n\r\n");
     window.setEnabled(GetAlbumsButton, false);
-    m_impl->startWorker({std::move(checked), site});
+    ListingPace pace = m_impl->pace;
+    pace.politeDelay = std::chrono::seconds(app::PoliteDelaySeconds(app::ProgramSettings()));
+    m_impl->startWorker({std::move(checked), site, pace});
     window.processEvents();
     window.setVisible(Canvas, false);
     return true;

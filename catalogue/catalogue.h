@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "catalogue/listing-pace.h"
+
 namespace app {
 class Window;
 }
@@ -15,7 +17,9 @@ namespace catalogue {
 // The destructor stops a running listing and joins its worker.
 class Catalogue {
 public:
-    explicit Catalogue(app::Window& window);
+    // `pace` is the listings' pace (tests shorten its waits); its polite
+    // delay is replaced by the stored setting as each listing starts.
+    explicit Catalogue(app::Window& window, ListingPace pace = {});
     ~Catalogue();
     Catalogue(Catalogue const&) = delete;
     Catalogue& operator=(Catalogue const&) = delete;

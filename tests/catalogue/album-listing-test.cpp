@@ -1,5 +1,8 @@
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -15,6 +18,18 @@
 namespace {
 
 using catalogue_test::PageServer;
+using namespace std::chrono_literals;
+
+// Refusal waits of tens of milliseconds, a displayed second of 10 ms.
+catalogue::ListingPace ShortPace()
+{
+    catalogue::ListingPace pace;
+    pace.firstRefusalWait = 40ms;
+    pace.longestRefusalWait = 1s;
+    pace.countdownTick = 10ms;
+    pace.retryWait = 5ms;
+    return pace;
+}
 
 constexpr char AddressBox[] = "编辑框_号码";
 constexpr char GetAlbumsButton[] = "按钮_获取相册封面";
@@ -63,8 +78,17 @@ protected:
     testing_support::Sandbox sandbox;
     PageServer server;
     app::MemoryWindow window;
-    catalogue::Catalogue catalogue{window};
+    catalogue::Catalogue catalogue{window, ShortPace()};
 };
+
+// Counts the entries of the log holding `text`.
+size_t Occurrences(std::string const& log, std::string const& text)
+{
+    size_t count = 0;
+    for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + text.size()))
+        ++count;
+    return count;
+}
 
 TEST(AlbumListPattern, IsTheFourLineText)
 {
@@ -316,6 +340,117 @@ TEST_F(Listing, StopEndsTheListingWithoutFurtherWindowCalls)
     EXPECT_TRUE(window.rows().empty());
     EXPECT_EQ(server.requests().size(), 2u);
     EXPECT_NE(window.text(StatusLabel), "相册列表获取完毕,共计0个");
+}
+
+TEST_F(Listing, RefusedListPageIsCountedDownAndAskedAgainWithGrowingWaits)
+{
+    serveUser();
+    server.refuse("/people/ahuang/photos?start=16", 2, 429);
+    ASSERT_TRUE(list(server.domain() + "/people/ahuang"));
+
+    std::vector<std::string> const requests = server.requests();
+    EXPECT_EQ(requests, (std::vector<std::string>{"/people/ahuang", "/people/ahuang/photos",
+                                                  "/people/ahuang/photos?start=0", "/people/ahuang/photos?start=16",
+                                                  "/people/ahuang/photos?start=16",
+                                                  "/people/ahuang/photos?start=16"}));
+    // 40 ms after the first refusal, 80 ms after the second.
+    auto const arrivals = server.arrivals();
+    ASSERT_EQ(arrivals.size(), 6u);
+    EXPECT_GE(arrivals[4] - arrivals[3], 40ms);
+    EXPECT_GE(arrivals[5] - arrivals[4], 80ms);
+
+    EXPECT_EQ(window.rows().size(), 20u);
+    EXPECT_EQ(window.rows().back().cells.at(5), server.root() + "/photos/album/1020/");
+    std::string const log = window.log();
+    EXPECT_EQ(Occurrences(log, "网站限制访问（状态码429）"), 2u) << log;
+    EXPECT_TRUE(log.ends_with("-----获取完毕,共计20个\r\n\r\n")) << log;
+
+    // The countdown shows in the status label, which gets its text back.
+    auto const status = textsOf(StatusLabel);
+    EXPECT_NE(std::find_if(status.begin(), status.end(),
+                           [](std::string const& text) { return text.starts_with("网站限制访问，"); }),
+              status.end());
+    EXPECT_EQ(status.back(), "相册列表获取完毕,共计20个");
+    EXPECT_TRUE(window.isEnabled(GetAlbumsButton));
+}
+
+TEST_F(Listing, RedirectToTheLoginPageIsARefusal)
+{
+    serveUser();
+    server.serve("/accounts/login", "<html>请登录</html>");
+    server.refuse("/people/ahuang/photos?start=0", 1, 302, "{{ROOT}}/accounts/login?redir=photos");
+    server.serve("/covers/1.jpg", "JPEG-ONE");
+    // A cover sent to the refusal page is asked again too.
+    server.refuse("/covers/1.jpg", 1, 302, "{{ROOT}}/misc/sorry?original-url=cover");
+    server.serve("/misc/sorry", "<html>检测到有异常请求</html>");
+    window.setChecked(CoversBox, true);
+    ASSERT_TRUE(list(server.domain() + "/people/ahuang"));
+
+    std::vector<std::string> const requests = server.requests();
+    ASSERT_GE(requests.size(), 8u);
+    EXPECT_EQ(std::vector<std::string>(requests.begin() + 2, requests.begin() + 8),
+              (std::vector<std::string>{"/people/ahuang/photos?start=0", "/accounts/login?redir=photos",
+                                        "/people/ahuang/photos?start=0", "/covers/1.jpg",
+                                        "/misc/sorry?original-url=cover", "/covers/1.jpg"}));
+    EXPECT_EQ(window.rows().size(), 20u);
+    ASSERT_FALSE(window.coverImages().empty());
+    EXPECT_EQ(window.coverImages().front(), "JPEG-ONE");
+    EXPECT_EQ(Occurrences(window.log(), "网站限制访问（转到了登录页）"), 2u) << window.log();
+}
+
+TEST_F(Listing, PassingFailuresOfAPageAreTriedAgainThenTheListingGoesOn)
+{
+    serveUser();
+    server.refuse("/people/ahuang/photos?start=0", 2, 503);
+    // The second list page never recovers: ten attempts, then the listing
+    // ends with what it has.
+    server.refuse("/people/ahuang/photos?start=16", 12, 500);
+    ASSERT_TRUE(list(server.domain() + "/people/ahuang"));
+
+    std::vector<std::string> const requests = server.requests();
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), "/people/ahuang/photos?start=0"), 3);
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), "/people/ahuang/photos?start=16"), 10);
+    EXPECT_EQ(window.rows().size(), 16u);
+    EXPECT_EQ(Occurrences(window.log(), "网站限制访问"), 0u);
+    EXPECT_EQ(window.text(StatusLabel), "相册列表获取完毕,共计16个");
+}
+
+TEST_F(Listing, StopDuringTheCountdownEndsTheListingAtOnce)
+{
+    serveUser();
+    server.refuse("/people/ahuang/photos?start=0", 5, 403);
+    catalogue::ListingPace pace = ShortPace();
+    pace.firstRefusalWait = 10min;  // only the stop can end this wait
+    catalogue::Catalogue patient(window, pace);
+    window.setText(AddressBox, server.domain() + "/people/ahuang");
+    ASSERT_TRUE(patient.onGetAlbumsClick());
+    while (window.log().find("网站限制访问") == std::string::npos)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_TRUE(patient.isListing());
+    auto const stopped = std::chrono::steady_clock::now();
+    patient.stop();
+    patient.join();
+
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 5s);
+    EXPECT_FALSE(patient.isListing());
+    EXPECT_EQ(server.requests().size(), 3u);
+    EXPECT_TRUE(window.rows().empty());
+    EXPECT_EQ(window.log().find("获取完毕"), std::string::npos);
+    EXPECT_FALSE(window.isEnabled(GetAlbumsButton));  // the window is closing: no further calls
+}
+
+TEST_F(Listing, PoliteDelayIsKeptBetweenRequests)
+{
+    testing_support::WriteFile(sandbox.programFolder() / "peizi.ini", "[全局设置]\n请求间隔=1\n");
+    server.serveFixture("/people/ahuang", "user-home-title-only.html");
+    server.serveFixture("/people/ahuang/photos", "album-list-single-page.html");
+    ASSERT_TRUE(list(server.domain() + "/people/ahuang"));
+
+    auto const arrivals = server.arrivals();
+    ASSERT_EQ(arrivals.size(), 3u);
+    for (size_t i = 1; i < arrivals.size(); ++i)
+        EXPECT_GE(arrivals[i] - arrivals[i - 1], 1s) << i;
+    EXPECT_EQ(window.rows().size(), 3u);
 }
 
 TEST(DefaultCover, IsTheResourceFile)

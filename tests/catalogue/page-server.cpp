@@ -35,9 +35,21 @@ PageServer::PageServer() : m_server(std::make_unique<httplib::Server>())
         }
         std::unique_lock lock(m_mutex);
         m_requests.push_back(target);
+        m_arrivals.push_back(std::chrono::steady_clock::now());
         m_changed.notify_all();
         if (request.path == m_heldPath)
             m_changed.wait(lock, [this] { return m_released; });
+        for (std::string const& key : {target, request.path}) {
+            auto refusals = m_refusals.find(key);
+            if (refusals == m_refusals.end() || refusals->second.empty())
+                continue;
+            Answer const refusal = refusals->second.front();
+            refusals->second.pop_front();
+            response.status = refusal.status;
+            if (!refusal.location.empty())
+                response.set_header("Location", replaceAll(refusal.location, "{{ROOT}}", root()));
+            return;
+        }
         auto found = m_answers.find(target);
         if (found == m_answers.end())
             found = m_answers.find(request.path);
@@ -78,12 +90,19 @@ std::string PageServer::domain() const
 void PageServer::serve(std::string const& path, std::string body, int status)
 {
     std::lock_guard lock(m_mutex);
-    m_answers[path] = {status, std::move(body)};
+    m_answers[path] = {status, std::move(body), {}};
 }
 
 void PageServer::serveFixture(std::string const& path, std::string const& fixtureName)
 {
     serve(path, Fixture(fixtureName));
+}
+
+void PageServer::refuse(std::string const& path, int times, int status, std::string location)
+{
+    std::lock_guard lock(m_mutex);
+    for (int i = 0; i < times; ++i)
+        m_refusals[path].push_back({status, {}, location});
 }
 
 void PageServer::hold(std::string const& path)
@@ -104,6 +123,12 @@ std::vector<std::string> PageServer::requests() const
 {
     std::lock_guard lock(m_mutex);
     return m_requests;
+}
+
+std::vector<std::chrono::steady_clock::time_point> PageServer::arrivals() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_arrivals;
 }
 
 void PageServer::waitForRequests(size_t count) const

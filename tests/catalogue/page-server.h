@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -28,10 +30,16 @@ public:
 
     void serve(std::string const& path, std::string body, int status = 200);
     void serveFixture(std::string const& path, std::string const& fixtureName);
+    // The next `times` requests for `path` (plus "?query", as for serve)
+    // get `status` with an empty body; `location` (when given, "{{ROOT}}"
+    // replaced) is sent as the redirect target.
+    void refuse(std::string const& path, int times, int status, std::string location = {});
     void hold(std::string const& path);
     void release();
 
     [[nodiscard]] std::vector<std::string> requests() const;
+    // When each request arrived, in the order of requests().
+    [[nodiscard]] std::vector<std::chrono::steady_clock::time_point> arrivals() const;
     // Waits until `count` requests have arrived (a held one included).
     void waitForRequests(size_t count) const;
 
@@ -39,6 +47,7 @@ private:
     struct Answer {
         int status = 200;
         std::string body;
+        std::string location;
     };
 
     std::unique_ptr<httplib::Server> m_server;
@@ -47,7 +56,9 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     std::map<std::string, Answer> m_answers;
+    std::map<std::string, std::deque<Answer>> m_refusals;
     std::vector<std::string> m_requests;
+    std::vector<std::chrono::steady_clock::time_point> m_arrivals;
     std::string m_heldPath;
     bool m_released = false;
 };
