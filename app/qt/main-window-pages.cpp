@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QToolBar>
@@ -21,6 +22,7 @@
 #include "app/qt/design-geometry.h"
 #include "app/qt/login-browser.h"
 #include "app/qt/main-window.h"
+#include "app/settings-controls.h"
 
 namespace app::qt {
 
@@ -189,6 +191,12 @@ void MainWindow::buildSettingsPage(QWidget* page)
     MakeText<QRadioButton>(common, "单选框_中图", 80, 63, 75, 24, "中图[快]");
     MakeText<QRadioButton>(common, "单选框_原图", 164, 62, 92, 24, "原图[慢]");
     MakeText<QCheckBox>(common, "选择框_下载记录", 12, 98, 240, 20, "开启下载记录（已经下载过的不再下载）");
+    // Under the record box, over the never-shown date window controls.
+    MakeText<QLabel>(common, "标签_请求间隔", 10, 127, 56, 24, "请求间隔：");
+    auto* delay = Make<QSpinBox>(common, "编辑框_请求间隔", 83, 127, 90, 24);
+    delay->setRange(0, LongestPoliteDelaySeconds);
+    delay->setSuffix(U(" 秒"));
+    delay->setToolTip(U("两次请求之间至少等待的秒数，0 为不等待。网站限制访问时可调大"));
     MakeText<QCheckBox>(common, "选择框_时间段", 12, 134, 240, 16, "开启后，只采集下面时间段上传的图片")->setVisible(false);
     MakeText<QLabel>(common, "标签2", 33, 159, 56, 32, "开始时间：")->setVisible(false);
     auto* from = Make<QDateTimeEdit>(common, "日期框_开始时间", 105, 163, 144, 24);

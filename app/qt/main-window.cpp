@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QUrl>
@@ -124,6 +125,8 @@ void MainWindow::connectHandlers()
     for (char const* name : SettingsControls) {
         onClick(name, [this, name] { OnSettingsControlClick(*m_window, ProgramSettings(), name); });
     }
+    connect(findChild<QSpinBox*>(U("编辑框_请求间隔")), &QSpinBox::valueChanged, this,
+            [this] { OnPoliteDelayChange(*m_window, ProgramSettings()); });
     onClick("按钮2", [this] { m_desktop.openAddress(QString::fromStdString(ProgramState::instance().site().contactUrl)); });
     onClick("按钮_checknew", [this] { runUpdateCheckInBackground(); });
 }
@@ -135,6 +138,7 @@ void MainWindow::startUp()
     SetDesignWidth(findChild<QWidget*>(U("编辑框_url")), UrlBoxStartWidth);
     m_window->setText("标签_banben", VersionText);
     LoadSettingsIntoControls(*m_window, ProgramSettings());
+    LoadPoliteDelayIntoControl(*m_window, ProgramSettings());
     for (int column : {5, 6, 7}) m_window->setColumnWidth(column, 0);
     m_window->setText("编辑框_保存位置", ProgramFolder());
     // Opening the home page: a short-lived thread whose browser call is
@@ -282,6 +286,8 @@ void MainWindow::shutDown()
     // in one is released by the events processed below while we wait.
     m_window->beginClosing();
     if (m_job) m_job->stop();
+    // A listing may be counting down a refusal wait of minutes.
+    if (m_catalogue) m_catalogue->stop();
     auto const graceEnd = std::chrono::steady_clock::now() + BackgroundGrace;
     auto workersRunning = [this] {
         return (m_job && m_job->isRunning()) || (m_catalogue && m_catalogue->isListing());

@@ -13,6 +13,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSpinBox>
 
 #include "app/qt/album-list-view.h"
 
@@ -94,6 +96,7 @@ std::string QtWindow::text(std::string_view control)
             return box->toPlainText().replace(QStringLiteral("\n"), QStringLiteral("\r\n")).toStdString();
         }
         if (auto* group = qobject_cast<QGroupBox*>(widget)) return group->title().toStdString();
+        if (auto* spin = qobject_cast<QSpinBox*>(widget)) return QString::number(spin->value()).toStdString();
         return {};
     });
 }
@@ -113,6 +116,10 @@ void QtWindow::setText(std::string_view control, std::string const& text)
             box->setPlainText(QString(value).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
             group->setTitle(value);
+        } else if (auto* spin = qobject_cast<QSpinBox*>(widget)) {
+            // As for check boxes: writing does not raise the change handler.
+            QSignalBlocker const quiet(spin);
+            spin->setValue(value.toInt());
         }
     });
 }

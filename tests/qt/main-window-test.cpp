@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
@@ -238,6 +239,55 @@ private slots:
         QCOMPARE(setting("图片大小", "大小"), "2");
         click("单选框_中图");
         QCOMPARE(setting("图片大小", "大小"), "1");
+    }
+
+    void politeDelayBoxShowsTheSettingAndWritesItAtOnce()
+    {
+        open();
+        auto* box = Control<QSpinBox>(m_window.get(), "编辑框_请求间隔");
+        QVERIFY(box);
+        QCOMPARE(box->parentWidget()->objectName(), U("分组框2"));
+        QVERIFY(!box->isHidden());
+        QCOMPARE(Control<QLabel>(m_window.get(), "标签_请求间隔")->text(), U("请求间隔："));
+        QCOMPARE(box->value(), 0);
+        QCOMPARE(box->minimum(), 0);
+        QCOMPARE(box->maximum(), 600);
+        QCOMPARE(box->suffix(), U(" 秒"));
+        QVERIFY(!std::filesystem::exists(app::ProgramSettings().path()));
+
+        // Typed by the user: written at once, and the contract reads the value.
+        box->selectAll();
+        QTest::keyClicks(box, QStringLiteral("15"));
+        QCOMPARE(box->value(), 15);
+        QCOMPARE(setting("全局设置", "请求间隔"), "15");
+        QCOMPARE(m_window->window().text("编辑框_请求间隔"), "15");
+        // Written by the program: no handler, nothing written.
+        m_window->window().setText("编辑框_请求间隔", "30");
+        QCOMPARE(box->value(), 30);
+        QCOMPARE(setting("全局设置", "请求间隔"), "15");
+
+        m_window.reset();
+        QVERIFY(app::ProgramSettings().Write("全局设置", "请求间隔", "42"));
+        open();
+        QCOMPARE(Control<QSpinBox>(m_window.get(), "编辑框_请求间隔")->value(), 42);
+        QCOMPARE(setting("全局设置", "请求间隔"), "42");
+    }
+
+    void theVisibleSettingsControlsDoNotOverlap()
+    {
+        open();
+        m_window->tabs()->setCurrentIndex(2);
+        auto* group = control("分组框2");
+        QList<QWidget*> shown;
+        for (QWidget* child : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (child->isVisible()) shown << child;
+        QVERIFY(shown.size() >= 8);
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            QVERIFY2(group->rect().contains(shown[i]->geometry()), qPrintable(shown[i]->objectName()));
+            for (qsizetype j = i + 1; j < shown.size(); ++j)
+                QVERIFY2(!shown[i]->geometry().intersects(shown[j]->geometry()),
+                         qPrintable(shown[i]->objectName() + U(" / ") + shown[j]->objectName()));
+        }
     }
 
     void aModeOfThreeShowsApiModeAndTheNextClickStoresBrowse()
