@@ -11,6 +11,7 @@
 
 #include "app/program-folder.h"
 #include "app/window.h"
+#include "net/answer-kind.h"
 #include "net/job-control.h"
 #include "net/page-request.h"
 #include "net/plain-get.h"
@@ -33,13 +34,6 @@ constexpr std::string_view SamplePhotoId = "2155058360";
 int clampToInt(long long value)
 {
     return static_cast<int>(std::clamp<long long>(value, 0, INT_MAX));
-}
-
-bool isRefusal(int status)
-{
-    // The site answers 403 when requests come too fast, 429 and 5xx when busy:
-    // such a page shows no photos, but the album has them.
-    return status == 403 || status == 429 || status >= 500;
 }
 
 bool isGoodPicture(net::Bytes const& body, int status)
@@ -140,25 +134,41 @@ PageRead ReadPage(JobContext& context, std::string const& url, int attempts)
 {
     PageRead read;
     for (int attempt = 1; attempt <= attempts; ++attempt) {
-        if (!context.control.checkpoint()) {
+        if (!context.control.checkpoint() || !context.pacer.beforeRequest()) {
             read.stopped = true;
             return read;
         }
         int status = 0;
+        std::string finalUrl;
         net::PageRequestArgs args;
         args.status = &status;
+        args.finalUrl = &finalUrl;
         args.control = &context.control;
         auto const body = net::PageRequest(url, args);
         if (context.control.isStopped()) {
             read.stopped = true;
             return read;
         }
+        switch (context.pacer.afterAnswer(status, url, finalUrl)) {
+        case RequestPacer::Verdict::Stopped:
+            read.stopped = true;
+            return read;
+        case RequestPacer::Verdict::Retry:
+            --attempt;  // a refusal waited out is no failed attempt
+            continue;
+        case RequestPacer::Verdict::Go:
+            break;
+        }
+        auto const kind = net::ClassifyAnswer(status, url, finalUrl);
         read.text = net::Utf8ToText(body);
-        if (!read.text.empty() && !isRefusal(status)) {
+        if (!read.text.empty() && kind == net::AnswerKind::Success) {
             read.readable = true;
             return read;
         }
         read.text.clear();
+        // A missing page stays missing: asking again only adds to the load.
+        if (kind == net::AnswerKind::Missing || kind == net::AnswerKind::Failed)
+            return read;
         if (!net::PumpedDelay(context.snapshot.retryWait.count(), 0, &context.control)) {
             read.stopped = true;
             return read;
@@ -210,70 +220,129 @@ bool AlbumRun::handlePhoto(PhotoSource const& photo, long long position, bool us
 {
     if (!m_context.control.checkpoint())
         return false;
-    auto& tally = m_context.tally;
+    ++m_found;
+    m_lastPosition = std::max(m_lastPosition, position);
     if (!IsSafePhotoId(photo.id)) {
-        photoFailed("照片编号《" + photo.id + "》不能用作文件名，已跳过\r\n\r\n", position);
+        photoFailed("照片编号《" + photo.id + "》不能用作文件名，已跳过\r\n\r\n");
+        showProgress(position);
         return true;
     }
     net::DateTime created;
     if (useDateWindow && ParseCreated(photo.created, created)) {
         auto const seconds = net::UnixSeconds(created);
         if (seconds < m_dateWindow.start || seconds > m_dateWindow.end) {
+            ++m_outsideWindow;
             showProgress(position);
             return true;
         }
     }
     if (m_context.snapshot.recordSetting == "1" && m_record.contains(photo.id)) {
-        ++tally.photosSkipped;
+        ++m_context.tally.photosSkipped;
+        ++m_skipped;
         showProgress(position);
         return true;
     }
-    switch (fetchAndSave(photo, position)) {
+    switch (fetchAndSave(photo, position, false)) {
     case Fetch::Stopped:
         return false;
+    case Fetch::Deferred:
+        m_deferred.push_back({photo, position});
+        break;
     case Fetch::Failed:
-        return true;
+        break;
     case Fetch::Saved:
+        photoSaved(photo.id);
         break;
     }
-    if (!m_record.contains(photo.id))
-        m_record.add(photo.id);
-    ++tally.photosSaved;
     showProgress(position);
     return true;
 }
 
-AlbumRun::Fetch AlbumRun::fetchAndSave(PhotoSource const& photo, long long position)
+void AlbumRun::photoSaved(std::string const& photoId)
+{
+    if (!m_record.contains(photoId))
+        m_record.add(photoId);
+    ++m_context.tally.photosSaved;
+    ++m_saved;
+}
+
+bool AlbumRun::retryDeferred()
+{
+    // Once more each, after the album's other photos: a busy moment of the
+    // site has often passed by then.
+    auto const deferred = std::move(m_deferred);
+    m_deferred.clear();
+    for (auto const& [photo, position] : deferred) {
+        if (!m_context.control.checkpoint())
+            return false;
+        switch (fetchAndSave(photo, position, true)) {
+        case Fetch::Stopped:
+            return false;
+        case Fetch::Saved:
+            photoSaved(photo.id);
+            break;
+        case Fetch::Deferred:
+        case Fetch::Failed:
+            break;
+        }
+    }
+    if (!deferred.empty())
+        showProgress(m_lastPosition);
+    return true;
+}
+
+AlbumRun::Fetch AlbumRun::fetchAndSave(PhotoSource const& photo, long long position, bool lastChance)
 {
     auto& control = m_context.control;
+    auto& pacer = m_context.pacer;
     bool const medium = m_context.window.isChecked(MediumSizeButton);
     std::string const headers = ImageHeaderBlock(m_context.snapshot.site.siteWebRoot, photo.id);
 
     int status = 0;
-    std::string url = medium ? photo.mediumUrl : photo.fullUrl;
-    std::string sentHeaders = headers;
-    net::ObjectRequestArgs args;
-    args.headers = &sentHeaders;
-    args.status = &status;
-    args.timeoutSeconds = 30;
-    args.requestObject = &m_connection;
-    args.control = &control;
-    net::Bytes body = net::ObjectRequest(url, args);
-    if (control.isStopped())
-        return Fetch::Stopped;
-
-    if (!isGoodPicture(body, status)) {
-        // The plain fetch goes through the shared store, with the login.
-        if (!medium && status == 404)
-            url = photo.mediumUrl;
-        if (!control.checkpoint())
+    std::string url;
+    net::Bytes body;
+    while (true) {
+        if (!control.checkpoint() || !pacer.beforeRequest())
             return Fetch::Stopped;
-        body = net::PlainGet(url, &status, &control);
+        url = medium ? photo.mediumUrl : photo.fullUrl;
+        std::string sentHeaders = headers;
+        net::ObjectRequestArgs args;
+        args.headers = &sentHeaders;
+        args.status = &status;
+        args.timeoutSeconds = 30;
+        args.requestObject = &m_connection;
+        args.control = &control;
+        std::string objectUrl;
+        args.finalUrl = &objectUrl;
+        body = net::ObjectRequest(url, args);
         if (control.isStopped())
             return Fetch::Stopped;
-    }
-    if (!isGoodPicture(body, status)) {
-        photoFailed("照片" + photo.id + "下载失败（状态码" + std::to_string(status) + "）：" + url + "\r\n\r\n", position);
+        // A login page is no picture, whatever its status.
+        if (isGoodPicture(body, status) && net::ClassifyAnswer(status, url, objectUrl) == net::AnswerKind::Success) {
+            pacer.afterAnswer(status, url, objectUrl);
+            break;
+        }
+        // This answer is not judged: the plain fetch goes through the shared
+        // store, with the login, and its answer decides.
+        pacer.noteAnswer();
+        if (!medium && status == 404)
+            url = photo.mediumUrl;
+        if (!control.checkpoint() || !pacer.beforeRequest())
+            return Fetch::Stopped;
+        std::string finalUrl;
+        body = net::PlainGet(url, &status, &control, &finalUrl);
+        if (control.isStopped())
+            return Fetch::Stopped;
+        auto const verdict = pacer.afterAnswer(status, url, finalUrl);
+        if (verdict == RequestPacer::Verdict::Stopped)
+            return Fetch::Stopped;
+        if (verdict == RequestPacer::Verdict::Retry)
+            continue;
+        if (isGoodPicture(body, status))
+            break;
+        if (!lastChance && net::ClassifyAnswer(status, url, finalUrl) == net::AnswerKind::Transient)
+            return Fetch::Deferred;
+        photoFailed("照片" + photo.id + "下载失败（状态码" + std::to_string(status) + "）：" + url + "\r\n\r\n");
         return Fetch::Failed;
     }
 
@@ -282,17 +351,17 @@ AlbumRun::Fetch AlbumRun::fetchAndSave(PhotoSource const& photo, long long posit
     if (!control.checkpoint())
         return Fetch::Stopped;
     if (!writeAtomically(m_folder, name, body)) {
-        photoFailed("照片" + photo.id + "保存失败：" + m_folder + "/" + name + "\r\n\r\n", position);
+        photoFailed("照片" + photo.id + "保存失败：" + m_folder + "/" + name + "\r\n\r\n");
         return Fetch::Failed;
     }
     return Fetch::Saved;
 }
 
-void AlbumRun::photoFailed(std::string const& entry, long long position)
+void AlbumRun::photoFailed(std::string const& entry)
 {
     ++m_context.tally.photosFailed;
+    ++m_photosFailed;
     m_context.window.appendLog(entry);
-    showProgress(position);
 }
 
 void AlbumRun::showProgress(long long position)
@@ -304,27 +373,57 @@ void AlbumRun::showProgress(long long position)
     window.processEvents();
 }
 
-void AlbumRun::pageFailed(long long page)
+void AlbumRun::markFailed()
 {
-    m_context.window.appendLog("相册《" + m_title + "》第" + std::to_string(page) + "页读取失败，该页的照片未能下载\r\n\r\n");
     if (!m_failed)
         ++m_context.tally.albumsFailed;
     m_failed = true;
 }
 
+void AlbumRun::pageFailed(long long page)
+{
+    m_context.window.appendLog("相册《" + m_title + "》第" + std::to_string(page) + "页读取失败，该页的照片未能下载\r\n\r\n");
+    m_pageFailed = true;
+    markFailed();
+}
+
 void AlbumRun::skipUnreadable(std::string const& title)
 {
     m_context.window.appendLog("相册《" + title + "》的页面无法读取，已跳过\r\n\r\n");
-    ++m_context.tally.albumsFailed;
-    m_failed = true;
+    markFailed();
 }
 
-void AlbumRun::finish(std::string const& folderName)
+bool AlbumRun::finish(std::string const& folderName)
 {
-    m_context.window.appendLog("---完成相册《" + folderName + "》下载\r\n\r\n");
-    m_context.window.setText(CounterLabel, "");
+    if (!retryDeferred())
+        return false;
+    auto& window = m_context.window;
+    auto& tally = m_context.tally;
+    std::string const stated = std::to_string(m_maximum);
+    // Every page was read, yet photos are missing from them: the pages no
+    // longer look as the program expects, and the album is not complete.
+    if (!m_pageFailed && m_found < m_maximum) {
+        window.appendLog(m_found == 0 ? "相册《" + m_title + "》标明" + stated +
+                                            "张照片，但各页都没有找到照片，网站的页面格式可能已经改变\r\n\r\n"
+                                      : "相册《" + m_title + "》标明" + stated + "张照片，各页只找到" +
+                                            std::to_string(m_found) + "张，网站的页面格式可能已经改变\r\n\r\n");
+        ++tally.albumsLayoutChanged;
+        markFailed();
+    }
+    std::string account = "相册《" + m_title + "》：标明" + stated + "张，本次保存" + std::to_string(m_saved) +
+                          "张，已有记录跳过" + std::to_string(m_skipped) + "张，失败" + std::to_string(m_photosFailed) +
+                          "张";
+    if (m_outsideWindow > 0)
+        account += "，不在时间段内" + std::to_string(m_outsideWindow) + "张";
+    window.appendLog(account + "\r\n\r\n");
+    ++tally.albumsAccounted;
+    tally.photosStated += clampToInt(m_maximum);
+
+    window.appendLog("---完成相册《" + folderName + "》下载\r\n\r\n");
+    window.setText(CounterLabel, "");
     if (!m_failed)
-        ++m_context.tally.albumsDone;
+        ++tally.albumsDone;
+    return true;
 }
 
 }  // namespace download

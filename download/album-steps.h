@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "download/download-record.h"
 #include "download/job-context.h"
@@ -27,9 +28,11 @@ std::string PercentText(long long position, long long maximum);
 // "YYYY-MM-DD HH:MM:SS" (the time part optional); false when it is not that.
 bool ParseCreated(std::string_view text, net::DateTime& when);
 
-// A page read with up to `attempts` tries. A try that gives no text, or an
-// answer the site sends when it is overloaded or refusing us (403, 429,
-// 5xx), counts as empty and is followed by the job's retry wait.
+// A page read with up to `attempts` tries. A refusal because we came too
+// often is waited out (see RequestPacer) and asked again without using up a
+// try; a try that gives no text or a busy answer (5xx, no answer) is
+// followed by the job's retry wait; a missing page (404, other 4xx) ends
+// the tries at once.
 struct PageRead {
     std::string text;
     bool readable = false;
@@ -63,22 +66,33 @@ public:
 
     // Handles the photo at `position` (from 1 within the album): skips it when
     // recorded or outside the date window, else fetches, writes and records
-    // it; a failure is logged and not recorded. The progress moves either
-    // way. False once the job is stopped.
+    // it; a failure is logged and not recorded. A photo the site could not
+    // serve just now is tried once more by finish(). The progress moves
+    // either way. False once the job is stopped.
     bool handlePhoto(PhotoSource const& photo, long long position, bool useDateWindow);
 
     // A page whose photos could not be read: logged, the album counts failed.
     void pageFailed(long long page);
     // The album could not be read at all: logged and counted failed.
     void skipUnreadable(std::string const& title);
-    // Logs the end of the album and clears the counter label.
-    void finish(std::string const& folderName);
+    // Tries the put-off photos once more, then logs the album's account
+    // (stated, saved, skipped, failed; fewer found than stated is an error)
+    // and its end, and clears the counter label. False once stopped.
+    bool finish(std::string const& folderName);
 
 private:
-    enum class Fetch { Saved, Failed, Stopped };
-    Fetch fetchAndSave(PhotoSource const& photo, long long position);
+    enum class Fetch { Saved, Failed, Deferred, Stopped };
+    struct Deferred {
+        PhotoSource photo;
+        long long position = 0;
+    };
+    // `lastChance`: a passing failure counts as failed instead of Deferred.
+    Fetch fetchAndSave(PhotoSource const& photo, long long position, bool lastChance);
+    bool retryDeferred();
+    void photoSaved(std::string const& photoId);
     void showProgress(long long position);
-    void photoFailed(std::string const& entry, long long position);
+    void photoFailed(std::string const& entry);
+    void markFailed();
 
     JobContext& m_context;
     DownloadRecord m_record;
@@ -88,7 +102,15 @@ private:
     std::string m_countText;
     std::string m_folder;
     long long m_maximum = 0;
-    bool m_failed = false;
+    long long m_lastPosition = 0;
+    bool m_failed = false;      // counted among the failed albums
+    bool m_pageFailed = false;  // a page could not be read
+    long long m_found = 0;      // photos found on the pages
+    int m_saved = 0;
+    int m_skipped = 0;
+    int m_photosFailed = 0;
+    int m_outsideWindow = 0;
+    std::vector<Deferred> m_deferred;
 };
 
 }  // namespace download

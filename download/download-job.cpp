@@ -1,5 +1,6 @@
 #include "download/download-job.h"
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -13,7 +14,9 @@
 #include "download/browse-album-downloader.h"
 #include "download/controlled-window.h"
 #include "download/download-record.h"
+#include "download/job-buttons.h"
 #include "download/job-context.h"
+#include "download/request-pacer.h"
 #include "net/job-control.h"
 #include "net/text.h"
 
@@ -24,17 +27,19 @@ namespace {
 constexpr char const* StartButton = "按钮_下载选中";
 constexpr char const* PauseButton = "按钮_暂停线程";
 constexpr char const* ContinueButton = "按钮_继续下载";
-constexpr char const* StopButton = "按钮_结束下载";
 constexpr char const* BrowseModeBox = "选择框_浏览模式";
 
-enum class ButtonState { Idle, Running, Paused };
-
-void showButtons(app::Window& window, ButtonState state)
+// The job's end entry: what every album's account adds up to.
+std::string SumEntry(JobTally const& tally, std::size_t albums)
 {
-    window.setVisible(StartButton, state == ButtonState::Idle);
-    window.setVisible(PauseButton, state == ButtonState::Running);
-    window.setVisible(ContinueButton, state == ButtonState::Paused);
-    window.setVisible(StopButton, state != ButtonState::Idle);
+    std::string entry = "本次共" + std::to_string(albums) + "个相册：标明" + std::to_string(tally.photosStated) +
+                        "张照片，本次保存" + std::to_string(tally.photosSaved) + "张，已有记录跳过" +
+                        std::to_string(tally.photosSkipped) + "张，失败" + std::to_string(tally.photosFailed) + "张";
+    if (tally.throttleWaits > 0)
+        entry += "；网站限制访问" + std::to_string(tally.throttleWaits) + "次，均已等待后继续";
+    if (tally.albumsFailed > 0)
+        entry += "；" + std::to_string(tally.albumsFailed) + "个相册未能下载完整，详见上面的记录";
+    return entry + "\r\n\r\n";
 }
 
 // One album of the job list: address and trimmed title of a ticked row.
@@ -56,7 +61,7 @@ struct Run {
     std::thread worker;
 
     void work(app::Window& window);
-    void walk(ControlledWindow& window);
+    void walk(ControlledWindow& window, app::Window& unheld);
 };
 
 struct DownloadJob::Impl {
@@ -68,6 +73,7 @@ struct DownloadJob::Impl {
     app::Window& window;
     JobOverrides overrides;
     std::chrono::milliseconds retryWait{2000};
+    ThrottleTiming throttle;
     mutable std::mutex mutex;  // guards `runs` for isRunning() and summary() from any thread
     // Every worker started and not yet joined: a job's worker may still show
     // its final box while the next job runs.
@@ -85,7 +91,7 @@ void Run::work(app::Window& window)
 {
     ControlledWindow guarded(window, control);
     try {
-        walk(guarded);
+        walk(guarded, window);
     } catch (...) {
         // Nothing may cross the thread; the job simply ends here.
         ended = true;
@@ -93,9 +99,10 @@ void Run::work(app::Window& window)
     finished = true;
 }
 
-void Run::walk(ControlledWindow& window)
+void Run::walk(ControlledWindow& window, app::Window& unheld)
 {
-    JobContext context{window, control, snapshot, tally};
+    RequestPacer pacer(window, unheld, control, snapshot.requestDelay, snapshot.throttle);
+    JobContext context{window, control, snapshot, tally, pacer};
 
     std::string selected;
     std::vector<JobEntry> entries;
@@ -127,6 +134,7 @@ void Run::walk(ControlledWindow& window)
             BrowseAlbumDownloader(context, countText, address, title);
         else
             ApiAlbumDownloader(context, countText, address, title);
+        tally.throttleWaits = pacer.throttleWaits();
         if (control.isStopped())
             return;
     }
@@ -134,12 +142,9 @@ void Run::walk(ControlledWindow& window)
     if (!control.checkpoint())
         return;
     ended = true;
-    showButtons(window, ButtonState::Idle);
-    int const photosFailed = tally.photosFailed;
-    int const albumsFailed = tally.albumsFailed;
-    if (photosFailed > 0 || albumsFailed > 0)
-        window.appendLog("本次共有" + std::to_string(photosFailed) + "张照片、" + std::to_string(albumsFailed) +
-                         "个相册未能下载完整，详见上面的记录\r\n\r\n");
+    ShowButtons(window, ButtonState::Idle);
+    if (tally.albumsAccounted > 0 || tally.albumsFailed > 0 || tally.photosFailed > 0)
+        window.appendLog(SumEntry(tally, entries.size()));
     window.appendLog("-------全部下载完毕--------\r\n\r\n");
     window.setText("标签_第多少张照片", "下载完成");
     window.setProgressPosition("进度条1", window.progressMaximum("进度条1"));
@@ -172,6 +177,11 @@ void DownloadJob::setRetryWait(std::chrono::milliseconds wait)
     m_impl->retryWait = wait;
 }
 
+void DownloadJob::setThrottleTiming(ThrottleTiming const& timing)
+{
+    m_impl->throttle = timing;
+}
+
 void DownloadJob::start()
 {
     auto& impl = *m_impl;
@@ -189,9 +199,13 @@ void DownloadJob::start()
     snapshot.ownerName = selection.ownerName;
     snapshot.site = state.site();
     snapshot.retryWait = impl.retryWait;
+    snapshot.throttle = impl.throttle;
+    int const delaySeconds =
+        impl.overrides.requestDelaySeconds.value_or(ParseRequestDelay(settings.Read("全局设置", "请求间隔", "0")));
+    snapshot.requestDelay = std::chrono::seconds(std::max(delaySeconds, 0));
 
     DownloadRecord(app::ProgramFolder()).ensure(snapshot.ownerKey);
-    showButtons(impl.window, ButtonState::Running);
+    ShowButtons(impl.window, ButtonState::Running);
 
     Run* const started = run.get();
     {
@@ -235,7 +249,7 @@ void DownloadJob::stop()
     if (!m_impl->currentIsActive())
         return;
     m_impl->current()->control.stop();
-    showButtons(m_impl->window, ButtonState::Idle);
+    ShowButtons(m_impl->window, ButtonState::Idle);
 }
 
 bool DownloadJob::isRunning() const
@@ -270,6 +284,9 @@ JobSummary DownloadJob::summary() const
     summary.photosSaved = run->tally.photosSaved;
     summary.photosSkipped = run->tally.photosSkipped;
     summary.photosFailed = run->tally.photosFailed;
+    summary.photosStated = run->tally.photosStated;
+    summary.albumsLayoutChanged = run->tally.albumsLayoutChanged;
+    summary.throttleWaits = run->tally.throttleWaits;
     return summary;
 }
 

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "download/request-pacer.h"
+
 namespace app {
 class Window;
 }
@@ -20,13 +22,17 @@ struct JobSummary {
     int photosSaved = 0;
     int photosSkipped = 0;   // skipped as recorded
     int photosFailed = 0;
+    int photosStated = 0;          // the counts the accounted albums state
+    int albumsLayoutChanged = 0;   // fewer photos found than stated (counted failed too)
+    int throttleWaits = 0;         // times the site made the job wait
 };
 
 // Values a front end may impose on the next job instead of the settings
-// file's (the console's --record / --no-record and --from / --to).
+// file's (the console's --record / --no-record, --from / --to and --sleep).
 struct JobOverrides {
     std::optional<std::string> recordSetting;      // "1" or "0"
     std::optional<std::string> dateWindowSetting;  // "1": the date pickers bound the photos
+    std::optional<int> requestDelaySeconds;        // the polite delay between requests
 };
 
 // The download job behind 按钮_下载选中 and the pause / continue / stop
@@ -46,6 +52,9 @@ public:
     void setOverrides(JobOverrides const& overrides);
     // The wait after a page that could not be read (2 s); tests shorten it.
     void setRetryWait(std::chrono::milliseconds wait);
+    // The waits after the site refuses (30 s doubling to 10 min, counted
+    // down in seconds); tests shorten them.
+    void setThrottleTiming(ThrottleTiming const& timing);
 
     void start();
     void pause();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/program-state.h"
+#include "download/request-pacer.h"
 
 namespace app {
 class Window;
@@ -25,6 +26,8 @@ struct JobSnapshot {
     std::string ownerName;
     app::SiteConfig site;
     std::chrono::milliseconds retryWait{2000};  // after a page that could not be read
+    std::chrono::milliseconds requestDelay{0};  // the polite delay between requests
+    ThrottleTiming throttle;
 };
 
 // Counts the worker adds to while the window thread may read them.
@@ -34,6 +37,10 @@ struct JobTally {
     std::atomic<int> photosSaved{0};
     std::atomic<int> photosSkipped{0};
     std::atomic<int> photosFailed{0};
+    std::atomic<int> albumsAccounted{0};      // albums that ended with their account entry
+    std::atomic<int> albumsLayoutChanged{0};  // fewer photos found than the album states
+    std::atomic<int> photosStated{0};         // the counts those albums state
+    std::atomic<int> throttleWaits{0};
 };
 
 // Everything an album downloader works with. `window` is the worker's view of
@@ -44,6 +51,7 @@ struct JobContext {
     net::JobControl& control;
     JobSnapshot const& snapshot;
     JobTally& tally;
+    RequestPacer& pacer;
 };
 
 }  // namespace download

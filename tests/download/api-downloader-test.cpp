@@ -138,7 +138,7 @@ TEST_F(EngineTest, ApiDateWindowKeepsOutsidePhotosUnfetchedAndUnrecordedWhileBro
     window.setDateTime("日期框_开始时间", {2020, 1, 1, 0, 0, 0});
     window.setDateTime("日期框_结束时间", {2020, 6, 30, 23, 59, 59});
     useApiMode();
-    download::JobOverrides const windowOn{std::string("1"), std::string("1")};
+    download::JobOverrides const windowOn{std::string("1"), std::string("1"), std::nullopt};
 
     runJob(windowOn);
 
@@ -152,13 +152,13 @@ TEST_F(EngineTest, ApiDateWindowKeepsOutsidePhotosUnfetchedAndUnrecordedWhileBro
 
     // Without the setting the window is open.
     site.clearRequests();
-    runJob({std::string("1"), std::string("0")});
+    runJob({std::string("1"), std::string("0"), std::nullopt});
     EXPECT_EQ(imageRequests(), 2);
 
     // Browse pages carry no dates: nothing is filtered.
     std::filesystem::remove_all(albumFolder("d5"));
     window.setChecked("选择框_浏览模式", true);
-    runJob({std::string("0"), std::string("1")});
+    runJob({std::string("0"), std::string("1"), std::nullopt});
     EXPECT_EQ(filesIn(albumFolder("d5")).size(), 5U);
 }
 

@@ -24,7 +24,9 @@ TEST_F(EngineTest, BrowseDownloadsAnAlbumIntoOwnerAndAlbumFoldersNamedByPosition
     EXPECT_EQ(ReadFile(folder / "39_9040_.jpg"), FakeSite::MediumPicture(album.photos[39]));
     EXPECT_EQ(window.log(), "当前被选择相册编号:1、\r\n\r\n"
                             "准备下载相册《旅行》\r\n\r\n"
+                            "相册《旅行》：标明40张，本次保存40张，已有记录跳过0张，失败0张\r\n\r\n"
                             "---完成相册《旅行40》下载\r\n\r\n"
+                            "本次共1个相册：标明40张照片，本次保存40张，已有记录跳过0张，失败0张\r\n\r\n"
                             "-------全部下载完毕--------\r\n\r\n");
     // The first page twice: once for the count, once as page 1.
     std::vector<std::string> pages;
@@ -205,7 +207,7 @@ TEST_F(EngineTest, RecordSkipsHandledPhotosAcrossRunsAlbumsAndModes)
 
     // The record off again: everything is fetched and the files replaced.
     site.clearRequests();
-    runJob({std::string("0"), std::nullopt});
+    runJob({std::string("0"), std::nullopt, std::nullopt});
     EXPECT_EQ(imageRequests(), 5);
     EXPECT_EQ(filesIn(albumFolder("copy5")), expectedFiles(album.photos));
 }
@@ -240,11 +242,14 @@ TEST_F(EngineTest, RefusedPagesAreRetriedAndAnUnreadableAlbumIsLoggedAndCountedF
     auto const log = window.log();
     EXPECT_NE(log.find("相册《gone》的页面无法读取，已跳过\r\n\r\n"), std::string::npos);
     EXPECT_NE(log.find("相册《lost》第1页读取失败，该页的照片未能下载\r\n\r\n"), std::string::npos);
-    EXPECT_NE(log.find("本次共有0张照片、2个相册未能下载完整，详见上面的记录\r\n\r\n"
+    // The two 403 and three 429 answers were waited out, not counted as tries.
+    EXPECT_NE(log.find("本次共4个相册：标明42张照片，本次保存24张，已有记录跳过0张，失败0张；"
+                       "网站限制访问5次，均已等待后继续；2个相册未能下载完整，详见上面的记录\r\n\r\n"
                        "-------全部下载完毕--------\r\n\r\n"),
               std::string::npos);
     EXPECT_EQ(summary.albumsFailed, 2);
     EXPECT_EQ(summary.albumsDone, 2);
+    EXPECT_EQ(summary.throttleWaits, 5);
 }
 
 TEST_F(EngineTest, AReadableAlbumPageWithoutPhotosIsSkippedSilently)

@@ -75,13 +75,18 @@ protected:
     {
         download::DownloadJob job(window);
         job.setRetryWait(std::chrono::milliseconds(0));
+        job.setThrottleTiming(shortThrottle);
         job.setOverrides(overrides);
         job.start();
         job.join();
         return job.summary();
     }
 
-    static download::JobOverrides recordOn() { return {std::string("1"), std::nullopt}; }
+    static download::JobOverrides recordOn() { return {std::string("1"), std::nullopt, std::nullopt}; }
+
+    // Refusals waited out in milliseconds, not minutes.
+    download::ThrottleTiming shortThrottle{std::chrono::milliseconds(1), std::chrono::milliseconds(8),
+                                           std::chrono::milliseconds(1)};
 
     [[nodiscard]] fs::path albumFolder(std::string const& name) const { return saveRoot / OwnerName / name; }
 
