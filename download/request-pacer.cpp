@@ -90,10 +90,11 @@ RequestPacer::Verdict RequestPacer::waitOutRefusal(std::string const& cause)
 int ParseRequestDelay(std::string const& text)
 {
     std::string const digits = net::Trim(text);
-    if (digits.empty() || digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), [](char c) {
-            return c >= '0' && c <= '9';
-        }))
+    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return 0;
+    // Beyond a day is a day; the length check keeps stoi in range.
+    if (digits.size() > 9)
+        return LongestDelaySeconds;
     return std::min(std::stoi(digits), LongestDelaySeconds);
 }
 

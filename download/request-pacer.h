@@ -63,7 +63,7 @@ private:
 };
 
 // The polite delay setting: whole seconds; anything that is not a
-// non-negative whole number reads as 0 (no delay). At most a day.
+// non-negative whole number reads as 0 (no delay). More than a day is a day.
 int ParseRequestDelay(std::string const& text);
 
 }  // namespace download

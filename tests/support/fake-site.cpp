@@ -18,6 +18,7 @@ constexpr int ListPageSize = 16;
 struct Failure {
     int status = 500;
     int remaining = -1;
+    std::string location;  // a redirect when not empty
 };
 
 struct Canned {
@@ -111,6 +112,7 @@ struct FakeSite::Impl {
     std::map<std::string, Canned> canned;
     std::map<std::string, int> holds;  // target -> requests arrived since hold()
     std::vector<std::string> log;
+    std::vector<std::chrono::steady_clock::time_point> times;  // arrival of each entry of `log`
     std::map<std::string, std::map<std::string, std::string>> headers;
 
     [[nodiscard]] std::string host() const { return "127.0.0.1:" + std::to_string(port); }
@@ -136,6 +138,7 @@ void FakeSite::Impl::serve(httplib::Request const& request, httplib::Response& r
 {
     std::unique_lock lock(mutex);
     log.push_back(request.target);
+    times.push_back(std::chrono::steady_clock::now());
     auto& seen = headers[request.target];
     seen.clear();
     for (auto const& [name, value] : request.headers)
@@ -149,6 +152,10 @@ void FakeSite::Impl::serve(httplib::Request const& request, httplib::Response& r
     }
     if (auto failure = keyed(failures, request); failure != failures.end()) {
         response.status = failure->second.status;
+        if (!failure->second.location.empty()) {
+            auto const& location = failure->second.location;
+            response.set_header("Location", location.starts_with("/") ? root() + location : location);
+        }
         response.set_content("<html>refused</html>", "text/html");
         if (failure->second.remaining > 0 && --failure->second.remaining == 0)
             failures.erase(failure);
@@ -167,6 +174,10 @@ void FakeSite::Impl::route(httplib::Request const& request, httplib::Response& r
     std::string const& path = request.path;
     auto const html = "text/html; charset=utf-8";
 
+    if (path == "/accounts/login") {
+        response.set_content("<html><head><title>登录</title></head><body>login</body></html>", html);
+        return;
+    }
     if (path.rfind("/people/", 0) == 0) {
         auto const user = users.find(segmentAfter(path, "/people/"));
         if (user != users.end()) {
@@ -394,7 +405,16 @@ void FakeSite::failWith(std::string const& target, int status, int times)
     if (times == 0)
         m_impl->failures.erase(target);
     else
-        m_impl->failures.insert_or_assign(target, Failure{status, times});
+        m_impl->failures.insert_or_assign(target, Failure{status, times, {}});
+}
+
+void FakeSite::redirectTo(std::string const& target, std::string const& location, int times)
+{
+    std::lock_guard lock(m_impl->mutex);
+    if (times == 0)
+        m_impl->failures.erase(target);
+    else
+        m_impl->failures.insert_or_assign(target, Failure{302, times, location});
 }
 
 void FakeSite::answerWith(std::string const& target, int status, std::string body, std::string contentType)
@@ -431,6 +451,23 @@ std::vector<std::string> FakeSite::requests() const
     return m_impl->log;
 }
 
+std::vector<std::chrono::steady_clock::time_point> FakeSite::arrivals(std::string const& target) const
+{
+    std::lock_guard lock(m_impl->mutex);
+    std::vector<std::chrono::steady_clock::time_point> found;
+    for (std::size_t i = 0; i < m_impl->log.size(); ++i) {
+        if (m_impl->log[i] == target)
+            found.push_back(m_impl->times[i]);
+    }
+    return found;
+}
+
+std::vector<std::chrono::steady_clock::time_point> FakeSite::allArrivals() const
+{
+    std::lock_guard lock(m_impl->mutex);
+    return m_impl->times;
+}
+
 int FakeSite::requestCount(std::string const& target) const
 {
     std::lock_guard lock(m_impl->mutex);
@@ -448,6 +485,7 @@ void FakeSite::clearRequests()
 {
     std::lock_guard lock(m_impl->mutex);
     m_impl->log.clear();
+    m_impl->times.clear();
     m_impl->headers.clear();
 }
 

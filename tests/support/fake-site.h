@@ -51,6 +51,7 @@ std::vector<FakePhoto> NumberedPhotos(std::string const& prefix, int count, std:
 //   /v2/album/<id>/photos?start=N&count=M   photo entries
 //   /view/photo/{thumb,photo,large}/public/p<id>.jpg   pictures
 //   /view/photo/albumcover/<id>.jpg         album covers
+//   /accounts/login                         a login page (where refusals may send us)
 // Knobs make any address fail, answer a given body, or hold until released.
 // Every member is safe to call from any thread.
 class FakeSite {
@@ -82,6 +83,9 @@ public:
     // or, when no target matches, a path. `times` < 0: for good; 0: no more
     // failures; else that many answers, then the normal page again.
     void failWith(std::string const& target, int status, int times = -1);
+    // Redirects the target (or path) to `location` (an address or a path of
+    // this site), `times` as for failWith().
+    void redirectTo(std::string const& target, std::string const& location, int times = -1);
     // Answers exactly this for the target (or path) from now on.
     void answerWith(std::string const& target, int status, std::string body,
                     std::string contentType = "text/html; charset=utf-8");
@@ -94,6 +98,10 @@ public:
 
     // Targets ("/path?query") in arrival order.
     [[nodiscard]] std::vector<std::string> requests() const;
+    // When each request for a target arrived, in order.
+    [[nodiscard]] std::vector<std::chrono::steady_clock::time_point> arrivals(std::string const& target) const;
+    // When every request arrived, in the order of requests().
+    [[nodiscard]] std::vector<std::chrono::steady_clock::time_point> allArrivals() const;
     [[nodiscard]] int requestCount(std::string const& target) const;
     // The request headers of the last request for a target, "Name: value" lines.
     [[nodiscard]] std::map<std::string, std::string> lastHeaders(std::string const& target) const;
