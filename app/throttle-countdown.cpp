@@ -36,7 +36,7 @@ std::string ClockTimeAfter(std::chrono::milliseconds wait)
 
 std::string LabelText(long long seconds)
 {
-    return "网站限制访问，" + std::to_string(seconds) + "秒后自动继续";
+    return std::string(CountdownLabelPrefix) + std::to_string(seconds) + "秒后自动继续";
 }
 
 }  // namespace

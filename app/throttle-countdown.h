@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 
 namespace net {
 class JobControl;
@@ -10,6 +11,10 @@ class JobControl;
 namespace app {
 
 class Window;
+
+// How the countdown's label text begins ("网站限制访问，<n>秒后自动继续"), so
+// a front end can tell it from the label's other texts.
+inline constexpr std::string_view CountdownLabelPrefix = "网站限制访问，";
 
 enum class CountdownEnd {
     Elapsed,    // the wait ran out: go on by yourself

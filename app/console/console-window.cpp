@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/throttle-countdown.h"
+
 namespace app::console {
 
 namespace {
@@ -41,8 +43,8 @@ bool isProgressLabel(std::string_view control)
 
 }  // namespace
 
-ConsoleWindow::ConsoleWindow(std::FILE* out, std::FILE* err, bool progressLine)
-    : m_out(out), m_err(err), m_progressLine(progressLine)
+ConsoleWindow::ConsoleWindow(std::FILE* out, std::FILE* err, bool progressLine, bool countdownLines)
+    : m_out(out), m_err(err), m_progressLine(progressLine), m_countdownLines(countdownLines)
 {
 }
 
@@ -91,6 +93,12 @@ std::string ConsoleWindow::text(std::string_view control)
 void ConsoleWindow::setText(std::string_view control, std::string const& text)
 {
     std::lock_guard lock(m_mutex);
+    if (!m_progressLine && m_countdownLines && text.starts_with(CountdownLabelPrefix) &&
+        !valueOr(m_texts, control, std::string()).starts_with(CountdownLabelPrefix)) {
+        // No live line to count down on: say once that the job waits.
+        std::fputs(("tervala-cli: " + text + "\n").c_str(), m_err);
+        std::fflush(m_err);
+    }
     m_texts.insert_or_assign(std::string(control), text);
     if (isProgressLabel(control))
         drawProgressLine();

@@ -20,7 +20,10 @@ class ConsoleWindow : public Window {
 public:
     // `progressLine`: draw the progress display (stderr is a terminal and
     // the user did not ask for quiet).
-    ConsoleWindow(std::FILE* out, std::FILE* err, bool progressLine);
+    // Without a progress line, a countdown of the job (the site limiting
+    // access) still gets one line on `err` when it begins, if
+    // `countdownLines`.
+    ConsoleWindow(std::FILE* out, std::FILE* err, bool progressLine, bool countdownLines = true);
     ~ConsoleWindow() override;
 
     std::string text(std::string_view control) override;
@@ -66,6 +69,7 @@ private:
     std::FILE* m_out;
     std::FILE* m_err;
     bool const m_progressLine;
+    bool const m_countdownLines;
     bool m_progressShown = false;
     std::map<std::string, std::string, std::less<>> m_texts;
     std::map<std::string, bool, std::less<>> m_checked;

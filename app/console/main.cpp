@@ -142,7 +142,7 @@ int run(app::console::Options const& options)
         return usageError(problem);
 
     bool const progressLine = !options.quiet && isatty(STDERR_FILENO) == 1;
-    app::console::ConsoleWindow window(stdout, stderr, progressLine);
+    app::console::ConsoleWindow window(stdout, stderr, progressLine, !options.quiet);
     app::LoadSettingsIntoControls(window, app::ProgramSettings());
     window.setText("标签_banben", app::VersionText);
 
@@ -179,6 +179,7 @@ int run(app::console::Options const& options)
     download::JobOverrides overrides;
     if (options.record)
         overrides.recordSetting = *options.record ? "1" : "0";
+    overrides.requestDelaySeconds = options.sleepSeconds;
     // Without dates the window has nothing to bound the photos with.
     overrides.dateWindowSetting = options.from || options.to ? "1" : "0";
     window.setDateTime("日期框_开始时间", options.from.value_or(net::DateTime{1970, 1, 1, 0, 0, 0}));

@@ -14,12 +14,17 @@ char const* const UsageText =
     "  --record / --no-record  the record look-up for this run (default: the settings file's \"下载记录\")\n"
     "  --from DATE --to DATE   a date window (API mode), DATE as YYYY-MM-DD[ HH:MM:SS]\n"
     "  --albums LIST         row numbers to download, e.g. 1,3-5 (default: all listed rows)\n"
+    "  --sleep SECONDS       wait this long between requests to the site (default: the settings file's \"请求间隔\")\n"
     "  --list                print the listed rows (number, title, address, tab-separated) and stop\n"
     "  --cookies FILE        load a Netscape cookies.txt into the shared store before any request\n"
     "  --site-root URL, --site-domain NAME, --api-root URL   override SiteWebRoot, SiteDomain, SiteApiRoot\n"
     "  -q, --quiet; -h, --help; -V, --version\n"
     "\n"
-    "Exit status: 0 done, 1 a photo or album failed, 2 bad usage or a refused address, 130 interrupted.\n";
+    "When the site limits access the job waits (30 s, doubling up to 10 min) and goes on by itself;\n"
+    "the countdown shows on stderr.\n"
+    "\n"
+    "Exit status: 0 done, 1 a photo or album failed (an album showing fewer photos than it states\n"
+    "counts failed), 2 bad usage or a refused address, 130 interrupted.\n";
 
 namespace {
 
@@ -34,8 +39,8 @@ bool readNumber(std::string_view text, int& value)
 // Options that take a value, by their long name; short names map onto them.
 bool takesValue(std::string const& name)
 {
-    static char const* const withValue[] = {"dest", "mode", "size", "from", "to", "albums",
-                                            "cookies", "site-root", "site-domain", "api-root"};
+    static char const* const withValue[] = {"dest",    "mode",      "size",        "from",     "to",   "albums",
+                                            "cookies", "site-root", "site-domain", "api-root", "sleep"};
     for (char const* option : withValue)
         if (name == option)
             return true;
@@ -82,6 +87,11 @@ std::string apply(Options& options, std::string const& name, std::string const& 
         options.albums = ParseRowList(value);
         if (!options.albums)
             return "--albums wants row numbers such as 1,3-5, not '" + value + "'";
+    } else if (name == "sleep") {
+        int seconds = 0;
+        if (!readNumber(value, seconds) || seconds < 0 || seconds > 24 * 60 * 60)
+            return "--sleep wants whole seconds from 0 to 86400, not '" + value + "'";
+        options.sleepSeconds = seconds;
     } else if (name == "list") {
         options.listOnly = true;
     } else if (name == "cookies") {

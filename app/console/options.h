@@ -19,6 +19,7 @@ struct Options {
     std::optional<bool> record;             // --record / --no-record
     std::optional<net::DateTime> from, to;  // --from / --to
     std::optional<std::set<int>> albums;    // --albums, row numbers from 1
+    std::optional<int> sleepSeconds;        // --sleep: the polite delay between requests
     bool listOnly = false;
     std::string cookiesFile;
     std::optional<std::string> siteRoot, siteDomain, apiRoot;

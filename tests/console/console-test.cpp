@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -248,6 +249,41 @@ TEST_F(Console, FailedPhotoExitsWithOne)
     CliRun const run = cli({"-d", dest.string(), "--albums", "1", site.userAddress("xiaoming")});
     EXPECT_EQ(run.status, 1) << run.out << run.err;
     EXPECT_EQ(filesIn(albumFolder("小明", "旅行3")), (std::set<std::string>{"0_901_.jpg", "2_903_.jpg"}));
+}
+
+TEST_F(Console, AnAlbumThatLostItsThumbnailsExitsWithOneAndSaysSo)
+{
+    site.answerWith("/photos/album/501/", 200, "<h1>旅行</h1>\n</span>\n\n<span class=\"pl\">3张照片</span>\n");
+    CliRun const run = cli({"-d", dest.string(), "-m", "browse", site.albumAddress("501")});
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_NE(run.out.find("相册《旅行》标明3张照片，但各页都没有找到照片，网站的页面格式可能已经改变\n"), std::string::npos)
+        << run.out;
+    // The same account as the window's log, line ends aside.
+    EXPECT_NE(run.out.find("相册《旅行》：标明3张，本次保存0张，已有记录跳过0张，失败0张\n"), std::string::npos);
+    EXPECT_NE(run.out.find("本次共1个相册：标明3张照片，本次保存0张，已有记录跳过0张，失败0张；"
+                           "1个相册未能下载完整，详见上面的记录\n\n-------全部下载完毕--------\n"),
+              std::string::npos)
+        << run.out;
+}
+
+TEST_F(Console, SleepSpacesTheRequestsAndWantsWholeSeconds)
+{
+    for (char const* bad : {"-1", "1.5", "soon", "", "86401"}) {
+        CliRun const run = cli({"--sleep", bad, "-d", dest.string(), site.albumAddress("502")});
+        EXPECT_EQ(run.status, 2) << bad;
+        EXPECT_NE(run.err.find("--sleep"), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(fs::exists(dest));
+
+    site.clearRequests();
+    CliRun const run = cli({"--sleep", "1", "-m", "api", "-d", dest.string(), site.albumAddress("502")});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    // After the listing's look at the album: the total, one page of entries,
+    // two photos, a second at least between each.
+    auto const times = site.allArrivals();
+    ASSERT_EQ(times.size(), 5u);
+    for (std::size_t i = 2; i < times.size(); ++i)
+        EXPECT_GE(times[i] - times[i - 1], std::chrono::seconds(1)) << i;
 }
 
 TEST_F(Console, CookiesFileTravelsWithTheRequests)
