@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "app/program-state.h"
@@ -44,6 +45,7 @@ struct Catalogue::Impl {
 
     app::Window& window;
     ListingPace pace;
+    std::optional<std::chrono::seconds> politeDelay;  // the stored setting when absent
     std::thread worker;
     std::unique_ptr<net::JobControl> control;
     std::atomic<bool> listing = false;
@@ -80,7 +82,7 @@ bool Catalogue::onGetAlbumsClick()
     window.appendLog("正努力获取相册列表，耐心等待哈！\r\n\r\n");
     window.setEnabled(GetAlbumsButton, false);
     ListingPace pace = m_impl->pace;
-    pace.politeDelay = std::chrono::seconds(app::PoliteDelaySeconds(app::ProgramSettings()));
+    pace.politeDelay = m_impl->politeDelay.value_or(std::chrono::seconds(app::PoliteDelaySeconds(app::ProgramSettings())));
     m_impl->startWorker({std::move(checked), site, pace});
     window.processEvents();
     window.setVisible(Canvas, false);
@@ -100,6 +102,11 @@ void Catalogue::onInvertClick()
 void Catalogue::onRowCheck(int row, int /*state*/)
 {
     OnAlbumRowCheck(m_impl->window, row);
+}
+
+void Catalogue::overridePoliteDelay(std::chrono::seconds delay)
+{
+    m_impl->politeDelay = delay;
 }
 
 bool Catalogue::isListing() const

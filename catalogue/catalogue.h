@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 
 #include "catalogue/listing-pace.h"
@@ -31,6 +32,10 @@ public:
     void onTickAllClick();   // 选择框_全选
     void onInvertClick();    // 选择框_反选
     void onRowCheck(int row, int state);
+
+    // Listings from now on keep this delay between requests instead of the
+    // stored setting (the console's own option).
+    void overridePoliteDelay(std::chrono::seconds delay);
 
     [[nodiscard]] bool isListing() const;
     // Ends a running listing at its next step; it makes no further window

@@ -451,6 +451,14 @@ TEST_F(Listing, PoliteDelayIsKeptBetweenRequests)
     for (size_t i = 1; i < arrivals.size(); ++i)
         EXPECT_GE(arrivals[i] - arrivals[i - 1], 1s) << i;
     EXPECT_EQ(window.rows().size(), 3u);
+
+    // An override (the console's option) takes the setting's place.
+    testing_support::WriteFile(sandbox.programFolder() / "peizi.ini", "[全局设置]\n请求间隔=0\n");
+    catalogue.overridePoliteDelay(1s);
+    ASSERT_TRUE(list(server.domain() + "/people/ahuang"));
+    auto const again = server.arrivals();
+    ASSERT_EQ(again.size(), 6u);
+    EXPECT_GE(again[4] - again[3], 1s);
 }
 
 TEST(DefaultCover, IsTheResourceFile)
