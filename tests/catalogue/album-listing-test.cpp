@@ -363,6 +363,9 @@ TEST_F(Listing, RefusedListPageIsCountedDownAndAskedAgainWithGrowingWaits)
     EXPECT_EQ(window.rows().back().cells.at(5), server.root() + "/photos/album/1020/");
     std::string const log = window.log();
     EXPECT_EQ(Occurrences(log, "网站限制访问（状态码429）"), 2u) << log;
+    // In displayed seconds of 10 ms: the wait doubles while refusals go on.
+    EXPECT_EQ(Occurrences(log, "（状态码429），4秒后"), 1u) << log;
+    EXPECT_EQ(Occurrences(log, "（状态码429），8秒后"), 1u) << log;
     EXPECT_TRUE(log.ends_with("-----获取完毕,共计20个\r\n\r\n")) << log;
 
     // The countdown shows in the status label, which gets its text back.
@@ -395,7 +398,8 @@ TEST_F(Listing, RedirectToTheLoginPageIsARefusal)
     EXPECT_EQ(window.rows().size(), 20u);
     ASSERT_FALSE(window.coverImages().empty());
     EXPECT_EQ(window.coverImages().front(), "JPEG-ONE");
-    EXPECT_EQ(Occurrences(window.log(), "网站限制访问（转到了登录页）"), 2u) << window.log();
+    // A success between the refusals: the second wait is the first again.
+    EXPECT_EQ(Occurrences(window.log(), "网站限制访问（转到了登录页），4秒后"), 2u) << window.log();
 }
 
 TEST_F(Listing, PassingFailuresOfAPageAreTriedAgainThenTheListingGoesOn)
