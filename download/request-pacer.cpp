@@ -12,9 +12,8 @@ namespace download {
 
 namespace {
 
-// Beside the progress bar, where the eye is while photos come in; the
-// listing's status label belongs to the listing workers.
-constexpr char const* CountdownLabel = "标签_第多少张照片";
+// The album page's status label: the one wide enough for the whole text.
+constexpr char const* CountdownLabel = "标签_动态";
 
 constexpr int LongestDelaySeconds = 24 * 60 * 60;
 

@@ -70,7 +70,10 @@ void ConsoleWindow::drawProgressLine()
     std::string line;
     for (char const* label : ProgressLabels) {
         std::string const value = valueOr(m_texts, label, std::string());
-        if (!value.empty() && (label != StatusLabel || !downloading))
+        // While photos come in the listing's status is old news, but a
+        // countdown of the job shows there too.
+        bool const shown = label != StatusLabel || !downloading || value.starts_with(CountdownLabelPrefix);
+        if (!value.empty() && shown)
             line += (line.empty() ? "" : "  ") + value;
     }
     std::fputs(("\r\033[K" + line).c_str(), m_err);

@@ -74,9 +74,10 @@ TEST_F(EngineTest, ABurstOfRefusalsMidAlbumIsWaitedOutWithGrowingWaitsAndEveryPh
     EXPECT_FALSE(window.isVisible("按钮_继续下载"));
     EXPECT_TRUE(window.isVisible("按钮_下载选中"));
     // The label counted down and got its text back.
-    auto const counter = effectValues("text", "标签_第多少张照片");
+    auto const counter = effectValues("text", "标签_动态");
     EXPECT_NE(std::find(counter.begin(), counter.end(), "网站限制访问，16秒后自动继续"), counter.end());
     EXPECT_NE(std::find(counter.begin(), counter.end(), "网站限制访问，1秒后自动继续"), counter.end());
+    EXPECT_EQ(window.text("标签_动态"), "");
     EXPECT_TRUE(summary.ranToEnd);
 }
 
