@@ -8,7 +8,6 @@ namespace app::console {
 
 namespace {
 
-constexpr char LogControl[] = "编辑框_操作记录";
 constexpr char Progress[] = "进度条1";
 
 // The labels the progress display is made of: the listing's status while
