@@ -62,6 +62,10 @@ CountdownEnd ThrottleCountdown(Window& window, net::JobControl& control, std::st
     CountdownEnd end = CountdownEnd::Elapsed;
     for (auto now = Clock::now(); now < deadline; now = Clock::now()) {
         auto const left = deadline - now;
+        if (control.isStopped()) {
+            end = CountdownEnd::Stopped;
+            break;
+        }
         window.setText(label, LabelText(SecondsLeft(left, tick)));
         // Up to the next whole displayed second, so the count stays in step.
         auto const intoTick = left % std::chrono::duration_cast<Clock::duration>(tick);

@@ -9,6 +9,7 @@
 #include "app/program-folder.h"
 #include "app/program-state.h"
 #include "app/settings-file.h"
+#include "app/throttle-countdown.h"
 #include "app/window.h"
 #include "download/api-album-downloader.h"
 #include "download/browse-album-downloader.h"
@@ -250,6 +251,10 @@ void DownloadJob::stop()
         return;
     m_impl->current()->control.stop();
     ShowButtons(m_impl->window, ButtonState::Idle);
+    // A countdown the stop cut short must not stay on show: the stopped
+    // worker writes nothing more.
+    if (m_impl->window.text(CountdownLabel).starts_with(app::CountdownLabelPrefix))
+        m_impl->window.setText(CountdownLabel, "");
 }
 
 bool DownloadJob::isRunning() const

@@ -12,9 +12,6 @@ namespace download {
 
 namespace {
 
-// The album page's status label: the one wide enough for the whole text.
-constexpr char const* CountdownLabel = "标签_动态";
-
 constexpr int LongestDelaySeconds = 24 * 60 * 60;
 
 }  // namespace

@@ -16,6 +16,9 @@ class JobControl;
 
 namespace download {
 
+// Where the job counts down its waits: the album page's status label.
+inline constexpr char const* CountdownLabel = "标签_动态";
+
 // How long the job waits when the site limits it; tests shorten all three.
 struct ThrottleTiming {
     std::chrono::milliseconds first = std::chrono::seconds(30);

@@ -120,6 +120,7 @@ TEST_F(EngineTest, ContinueDuringACountdownGoesOnAtOnceAndStopEndsTheJob)
         job.setThrottleTiming({1h, 1h, 10ms});  // nobody waits this out
         job.start();
         ASSERT_TRUE(eventually([&] { return window.isVisible("按钮_继续下载") && window.isVisible("按钮_结束下载"); }));
+        ASSERT_TRUE(eventually([&] { return window.text("标签_动态").starts_with("网站限制访问，"); }));
         EXPECT_FALSE(window.isVisible("按钮_暂停线程"));
         EXPECT_FALSE(window.isVisible("按钮_下载选中"));
         EXPECT_TRUE(job.isRunning());
@@ -138,6 +139,7 @@ TEST_F(EngineTest, ContinueDuringACountdownGoesOnAtOnceAndStopEndsTheJob)
             EXPECT_EQ(site.requestCount(page), 1);
             EXPECT_FALSE(job.summary().ranToEnd);
             EXPECT_EQ(window.log().find("全部下载完毕", logStart), std::string::npos);
+            EXPECT_EQ(window.text("标签_动态"), "") << "no countdown left on show";
         }
         EXPECT_TRUE(window.isVisible("按钮_下载选中"));
         EXPECT_FALSE(window.isVisible("按钮_继续下载"));
