@@ -268,6 +268,23 @@ TEST_F(EngineTest, ThePoliteDelaySpacesEveryRequestOfTheJob)
     EXPECT_GE(again[2] - again[1], 1s);
 }
 
+TEST_F(EngineTest, AStopEndsThePoliteDelayAtOnce)
+{
+    useApiMode();
+    addAlbum("921", "久", NumberedPhotos("921", 1));
+    addRow("久", site.albumAddress("921"));
+    download::DownloadJob job(window);
+    download::JobOverrides overrides;
+    overrides.requestDelaySeconds = 3600;
+    job.setOverrides(overrides);
+    job.start();
+    ASSERT_TRUE(eventually([&] { return site.requestCount("/v2/album/921/photos?count=1") == 1; }));
+    job.stop();
+    job.join();  // an hour, were the delay not cut short
+    EXPECT_EQ(site.requests().size(), 1u);
+    EXPECT_FALSE(job.summary().ranToEnd);
+}
+
 TEST(RequestDelayTest, OnlyANonNegativeWholeNumberCounts)
 {
     struct Case {
