@@ -147,6 +147,8 @@ int run(app::console::Options const& options)
     window.setText("标签_banben", app::VersionText);
 
     catalogue::Catalogue catalogue(window);
+    if (options.sleepSeconds)
+        catalogue.overridePoliteDelay(std::chrono::seconds(*options.sleepSeconds));
     window.setText("编辑框_号码", options.address);
     if (!catalogue.onGetAlbumsClick())
         return ExitUsage;  // its message is on stderr
