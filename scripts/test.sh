@@ -32,7 +32,7 @@ ctest --test-dir $out/asan --output-on-failure -j$jobs
 echo "== ThreadSanitizer (core)"
 cmake -S . -B $out/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZERS=thread -DBUILD_GUI=OFF
 cmake --build $out/tsan -j$jobs
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --test-dir $out/tsan --output-on-failure -j$jobs
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp" ctest --test-dir $out/tsan --output-on-failure -j$jobs
 
 echo "== Fuzzing (${fuzz_seconds}s per target)"
 CC=clang CXX=clang++ cmake -S . -B $out/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_FUZZ=ON \
