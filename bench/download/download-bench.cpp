@@ -118,7 +118,7 @@ int runEngine(std::string const& root, std::string const& album, std::string con
     window.setRowCheckState(row, 1);
 
     download::DownloadJob job(window);
-    job.setOverrides({std::string("0"), std::string("0")});
+    job.setOverrides({.recordSetting = "0", .dateWindowSetting = "0", .requestDelaySeconds = 0});
     job.start();
     job.join();
     auto const summary = job.summary();
