@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <string_view>
 #include <utility>
 
 #include <sqlite3.h>
@@ -54,6 +55,25 @@ int userVersion(sqlite3* db)
     return sqlite3_column_int(statement.get(), 0);
 }
 
+// Puts the file into WAL mode (kept in the file once set). The switch needs
+// the file to itself and fails at once, without the busy handler, while
+// another connection opens the same record (ensure on the window thread
+// while the worker opens it): so it is tried again for a short while.
+bool enableWal(sqlite3* db)
+{
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        auto statement = prepare(db, "PRAGMA journal_mode=WAL");
+        if (statement && sqlite3_step(statement.get()) == SQLITE_ROW) {
+            auto const* mode = reinterpret_cast<char const*>(sqlite3_column_text(statement.get(), 0));
+            if (mode != nullptr && std::string_view(mode) == "wal")
+                return true;
+        }
+        statement.reset();
+        sqlite3_sleep(10);
+    }
+    return false;
+}
+
 // Opens (creating when missing) a record file with its table in place, in
 // WAL mode with full syncs, so every committed add survives a crash.
 Database openRecord(std::string const& path)
@@ -74,7 +94,7 @@ Database openRecord(std::string const& path)
     // once; NORMAL leaves the disk sync to checkpoints, which keeps a sync
     // per photo off the download's path (only a power cut can lose the
     // newest adds, and then their photos are simply fetched again).
-    if (!execute(db.get(), "PRAGMA journal_mode=WAL") || !execute(db.get(), "PRAGMA synchronous=NORMAL"))
+    if (!enableWal(db.get()) || !execute(db.get(), "PRAGMA synchronous=NORMAL"))
         return nullptr;
     if (version == 0) {
         auto const create = std::string("BEGIN IMMEDIATE;") + SchemaSql +
