@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "app/progress-text.h"
 #include "app/window.h"
 #include "catalogue/default-cover.h"
 #include "catalogue/listing-fetch.h"
@@ -55,7 +56,7 @@ void beginListing(app::Window& window)
 void stepProgress(app::Window& window)
 {
     window.setProgressPosition(Progress, window.progressPosition(Progress) + 1);
-    window.setText(PercentLabel, PercentText(window.progressPosition(Progress), window.progressMaximum(Progress)));
+    window.setText(PercentLabel, app::PercentText(window.progressPosition(Progress), window.progressMaximum(Progress)));
 }
 
 void endListing(app::Window& window)
@@ -94,14 +95,6 @@ int appendAlbumRow(app::Window& window, std::string const& title, std::string co
 }
 
 }  // namespace
-
-std::string PercentText(int position, int maximum)
-{
-    if (maximum == 0)
-        return "0%";
-    double const percent = static_cast<double>(position) / static_cast<double>(maximum) * 100.0;
-    return std::to_string(static_cast<long long>(percent)) + "%";
-}
 
 bool ListUserAlbums(app::Window& window, ListingRequest const& request, net::JobControl& control)
 {

@@ -27,9 +27,6 @@ inline constexpr char AlbumListPattern[] =
 // Albums per list page: the list pages start at 0, 16, 32 ...
 inline constexpr int AlbumsPerListPage = 16;
 
-// "37%" for 37 of 100: the quotient first, in double, truncated toward
-// zero (so 29 of 100 gives "28%"); "0%" while the maximum is 0.
-std::string PercentText(int position, int maximum);
 
 // What a listing worker starts from: the accepted address, the site and
 // the pace of its requests.

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "app/program-folder.h"
+#include "app/progress-text.h"
 #include "app/window.h"
 #include "net/answer-kind.h"
 #include "net/job-control.h"
@@ -97,14 +98,6 @@ bool IsSafePhotoId(std::string_view photoId)
 {
     return !photoId.empty() && photoId != "." && photoId != ".." && photoId.find('/') == std::string_view::npos &&
            photoId.find('\0') == std::string_view::npos;
-}
-
-std::string PercentText(long long position, long long maximum)
-{
-    if (maximum <= 0)
-        return "0%";
-    double const share = static_cast<double>(std::min(position, maximum)) / static_cast<double>(maximum);
-    return std::to_string(static_cast<long long>(share * 100.0)) + "%";
 }
 
 bool ParseCreated(std::string_view text, net::DateTime& when)
@@ -368,7 +361,7 @@ void AlbumRun::showProgress(long long position)
 {
     auto& window = m_context.window;
     window.setProgressPosition(ProgressBar, clampToInt(position));
-    window.setText(PercentLabel, PercentText(position, m_maximum));
+    window.setText(PercentLabel, app::PercentText(position, m_maximum));
     window.setText(CounterLabel, m_countText + "/" + std::to_string(position));
     window.processEvents();
 }

@@ -22,8 +22,6 @@ std::string ImageHeaderBlock(std::string const& siteWebRoot, std::string const& 
 // "." or "..", and hold no "/" and no zero byte.
 bool IsSafePhotoId(std::string_view photoId);
 
-// position / maximum * 100 truncated, with "%"; "0%" while the maximum is 0.
-std::string PercentText(long long position, long long maximum);
 
 // "YYYY-MM-DD HH:MM:SS" (the time part optional); false when it is not that.
 bool ParseCreated(std::string_view text, net::DateTime& when);

@@ -96,17 +96,6 @@ TEST(AlbumListPattern, IsTheFourLineText)
     EXPECT_EQ(std::string(catalogue::AlbumListPattern).find('\r'), std::string::npos);
 }
 
-TEST(PercentText, QuotientFirstTruncatedAndZeroMaximum)
-{
-    struct Case {
-        int position, maximum;
-        char const* text;
-    } const cases[] = {{37, 100, "37%"}, {29, 100, "28%"}, {57, 100, "56%"}, {1, 3, "33%"}, {2, 3, "66%"},
-                       {3, 3, "100%"},   {0, 0, "0%"},     {4, 0, "0%"},     {1, 1, "100%"}};
-    for (auto const& c : cases)
-        EXPECT_EQ(catalogue::PercentText(c.position, c.maximum), c.text) << c.position << "/" << c.maximum;
-}
-
 TEST_F(Listing, UserWithTwoPagesFetchesTheFirstPageTwice)
 {
     serveUser();

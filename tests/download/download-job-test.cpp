@@ -274,18 +274,6 @@ TEST_F(EngineTest, ANewJobMayStartWhileTheLastOnesMessageBoxIsOpen)
     EXPECT_EQ(window.messages().size(), 2U);
 }
 
-TEST(AlbumSteps, PercentTextTruncatesTheQuotientAndShowsZeroWithoutAMaximum)
-{
-    struct Case {
-        long long position;
-        long long maximum;
-        char const* text;
-    };
-    for (auto const& c : std::vector<Case>{{37, 100, "37%"}, {29, 100, "28%"}, {57, 100, "56%"}, {1, 40, "2%"},
-                                           {40, 40, "100%"}, {50, 40, "100%"}, {3, 0, "0%"}})
-        EXPECT_EQ(download::PercentText(c.position, c.maximum), c.text) << c.position << "/" << c.maximum;
-}
-
 TEST(AlbumSteps, ParseCreatedReadsTheInterfacesDateTimes)
 {
     net::DateTime when;
